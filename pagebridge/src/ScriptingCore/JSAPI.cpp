@@ -1,0 +1,7 @@
+#include "ScriptingCore/JSAPI.h"
+
+namespace PB {
+
+JSAPI::~JSAPI() = default;
+
+}  // namespace PB

@@ -1,0 +1,7 @@
+#include "ScriptingCore/JSObject.h"
+
+namespace PB {
+
+JSObject::~JSObject() = default;
+
+}  // namespace PB

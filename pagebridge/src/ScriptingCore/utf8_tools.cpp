@@ -1,0 +1,109 @@
+#include "ScriptingCore/utf8_tools.h"
+
+#include <cstdint>
+#include <stdexcept>
+
+namespace PB {
+namespace {
+
+[[noreturn]] void fail()
+{
+    throw std::range_error("bad conversion");
+}
+
+// Calls sink(code point) for each character; rejects stray continuation
+// bytes, leads of five- and six-byte forms, overlong forms, truncated
+// sequences and values above U+10FFFF. Surrogate values pass, as they do
+// in the reverse direction.
+template <typename Sink>
+void decode_utf8(const std::string& text, Sink sink)
+{
+    static const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
+    const std::size_t size = text.size();
+    for (std::size_t i = 0; i < size;) {
+        const unsigned char lead = static_cast<unsigned char>(text[i++]);
+        if (lead < 0x80) {
+            sink(lead);
+            continue;
+        }
+        int extra;
+        char32_t value;
+        if (lead >= 0xC0 && lead <= 0xDF) {
+            extra = 1;
+            value = lead & 0x1F;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            extra = 2;
+            value = lead & 0x0F;
+        } else if (lead >= 0xF0 && lead <= 0xF7) {
+            extra = 3;
+            value = lead & 0x07;
+        } else {
+            fail();
+        }
+        for (int k = 0; k < extra; ++k) {
+            if (i >= size)
+                fail();
+            const unsigned char next = static_cast<unsigned char>(text[i++]);
+            if ((next & 0xC0) != 0x80)
+                fail();
+            value = (value << 6) | (next & 0x3F);
+        }
+        if (value < smallest[extra] || value > 0x10FFFF)
+            fail();
+        sink(value);
+    }
+}
+
+}  // namespace
+
+std::wstring utf8_to_wstring(std::string utf8)
+{
+    std::wstring wide;
+    wide.reserve(utf8.size());
+    decode_utf8(utf8, [&wide](char32_t c) { wide.push_back(static_cast<wchar_t>(c)); });
+    return wide;
+}
+
+std::u16string utf8_to_utf16(std::string utf8)
+{
+    std::u16string units;
+    units.reserve(utf8.size());
+    decode_utf8(utf8, [&units](char32_t c) {
+        if (c > 0xFFFF) {
+            units.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            units.push_back(static_cast<char16_t>(0xDC00 | (c & 0x3FF)));
+        } else {
+            units.push_back(static_cast<char16_t>(c));
+        }
+    });
+    return units;
+}
+
+std::string wstring_to_utf8(const std::wstring& wide)
+{
+    std::string utf8;
+    utf8.reserve(wide.size());
+    for (wchar_t unit : wide) {
+        const auto c = static_cast<std::uint32_t>(unit);
+        if (c < 0x80) {
+            utf8.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            utf8.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c <= 0x10FFFF) {
+            utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            fail();
+        }
+    }
+    return utf8;
+}
+
+}  // namespace PB

@@ -1,0 +1,88 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+
+#include "ScriptingCore/utf8_tools.h"
+
+namespace {
+
+struct RoundTrip {
+    const char* name;
+    std::string utf8;
+    std::wstring wide;
+    std::u16string utf16;
+};
+
+const RoundTrip roundTrips[] = {
+    {"empty", "", L"", u""},
+    {"ascii", "abc", L"abc", u"abc"},
+    {"latin", "\xC3\xA9", std::wstring(1, 0xE9), u"\u00E9"},
+    {"cyrillic", "\xD0\x9F\xD1\x80\xD0\xB8\xD0\xB2\xD0\xB5\xD1\x82", L"\u041F\u0440\u0438\u0432\u0435\u0442",
+     u"\u041F\u0440\u0438\u0432\u0435\u0442"},
+    {"cjk", "\xE4\xB8\xAD\xE6\x96\x87", L"\u4E2D\u6587", u"\u4E2D\u6587"},
+    {"emoji", "\xF0\x9F\x98\x80", std::wstring(1, static_cast<wchar_t>(0x1F600)),
+     std::u16string{char16_t(0xD83D), char16_t(0xDE00)}},
+    {"max code point", "\xF4\x8F\xBF\xBF", std::wstring(1, static_cast<wchar_t>(0x10FFFF)),
+     std::u16string{char16_t(0xDBFF), char16_t(0xDFFF)}},
+};
+
+TEST(Utf8Tools, RoundTrips)
+{
+    for (const RoundTrip& c : roundTrips) {
+        EXPECT_EQ(PB::utf8_to_wstring(c.utf8), c.wide) << c.name;
+        EXPECT_EQ(PB::wstring_to_utf8(c.wide), c.utf8) << c.name;
+        EXPECT_EQ(PB::utf8_to_utf16(c.utf8), c.utf16) << c.name;
+    }
+}
+
+TEST(Utf8Tools, InvalidInputIsRejected)
+{
+    const struct {
+        const char* name;
+        std::string bytes;
+    } invalid[] = {
+        {"lone continuation", "\x80"},
+        {"lead then ascii", "\xC3\x41"},
+        {"lead at end", "ab\xC3"},
+        {"truncated three-byte", "\xE4\xB8"},
+        {"overlong NUL", std::string("\xC0\x80", 2)},
+        {"overlong slash", "\xE0\x80\xAF"},
+        {"overlong four-byte", "\xF0\x80\x80\x80"},
+        {"above U+10FFFF", "\xF4\x90\x80\x80"},
+        {"five-byte form", "\xF8\x88\x80\x80\x80"},
+        {"six-byte form", "\xFC\x84\x80\x80\x80\x80"},
+        {"invalid byte FF", "\xFF"},
+    };
+    for (const auto& c : invalid) {
+        for (int which = 0; which < 2; ++which) {
+            try {
+                if (which == 0)
+                    PB::utf8_to_wstring(c.bytes);
+                else
+                    PB::utf8_to_utf16(c.bytes);
+                ADD_FAILURE() << c.name << " was accepted";
+            } catch (const std::range_error& e) {
+                EXPECT_STREQ(e.what(), "bad conversion") << c.name;
+            }
+        }
+    }
+}
+
+TEST(Utf8Tools, SurrogatesAndEmbeddedNulsPassThrough)
+{
+    // A lone surrogate unit is written as a three-byte sequence and read back.
+    const std::wstring lone(1, static_cast<wchar_t>(0xD83D));
+    EXPECT_EQ(PB::wstring_to_utf8(lone), "\xED\xA0\xBD");
+    EXPECT_EQ(PB::utf8_to_wstring("\xED\xA0\xBD"), lone);
+    const std::string withNul("a\0b", 3);
+    EXPECT_EQ(PB::wstring_to_utf8(PB::utf8_to_wstring(withNul)), withNul);
+}
+
+TEST(Utf8Tools, WideValuesBeyondUnicodeAreRejected)
+{
+    EXPECT_THROW(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(0x110000))), std::range_error);
+    EXPECT_THROW(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(-1))), std::range_error);
+}
+
+}  // namespace
