@@ -5,15 +5,15 @@
 #include <memory>
 #include <string>
 
-#include "ScriptingCore/JSObject.h"
+#include "support/StubObjects.h"
 #include "ScriptingCore/variant.h"
 
 namespace {
 
 using PB::variant;
 
-struct Api : PB::JSAPI {};
-struct PageObject : PB::JSObject {};
+using Api = test::StubApi;
+using PageObject = test::StubPageObject;
 
 // Runs the read and reports either the value's text or the failure with the
 // wanted type's name, so that both outcomes sit in one table.

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "ScriptingCore/JSObject.h"
+#include "support/StubObjects.h"
 #include "ScriptingCore/variant.h"
 
 namespace {
@@ -13,8 +13,8 @@ using PB::variant;
 using PB::VariantList;
 using PB::VariantMap;
 
-struct Api : PB::JSAPI {};
-struct PageObject : PB::JSObject {};
+using Api = test::StubApi;
+using PageObject = test::StubPageObject;
 
 // Two distinct sample values per held type, in ascending order.
 template <typename T>

@@ -1,0 +1,83 @@
+#include "ScriptingCore/BrowserHost.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace PB {
+
+BrowserHost::BrowserHost()
+    : m_asyncCallManager(std::make_shared<AsyncCallManager>()), m_mainThread(std::this_thread::get_id())
+{
+}
+
+BrowserHost::~BrowserHost() = default;
+
+bool BrowserHost::isMainThread() const
+{
+    return std::this_thread::get_id() == m_mainThread;
+}
+
+bool BrowserHost::ScheduleAsyncCall(void (*func)(void*), void* userData) const
+{
+    if (m_isShutDown.load())
+        return false;
+    PendingAsyncCall* record = m_asyncCallManager->makeCallback(func, userData);
+    if (!_scheduleAsyncCall(&AsyncCallManager::callTrampoline, record->handle())) {
+        m_asyncCallManager->removeCall(record);
+        return false;
+    }
+    return true;
+}
+
+void BrowserHost::shutdown()
+{
+    // Objects are told without the lock held: they may call back into the host.
+    std::vector<JSAPIPtr> retained;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+        retained.assign(m_retained.begin(), m_retained.end());
+    }
+    for (const JSAPIPtr& obj : retained)
+        obj->onHostShutdown();
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+        m_retained.clear();
+        doDeferredRelease();
+    }
+    // Upgrade mode is granted while callers hold the lock shared, so waiting
+    // callers are not waited for: they see the flag within one slice.
+    boost::upgrade_lock<boost::shared_mutex> lock(crossThreadLock);
+    m_isShutDown = true;
+    m_asyncCallManager->shutdown();
+}
+
+void BrowserHost::retainJSAPI(const JSAPIPtr& obj)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+    m_retained.push_back(obj);
+}
+
+void BrowserHost::releaseJSAPI(const JSAPIPtr& obj)
+{
+    std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+    auto found = std::find(m_retained.begin(), m_retained.end(), obj);
+    if (found != m_retained.end())
+        m_retained.erase(found);
+    if (isMainThread())
+        doDeferredRelease();
+}
+
+void BrowserHost::releaseAllJSAPI()
+{
+    std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+    m_retained.clear();
+    doDeferredRelease();
+}
+
+std::size_t BrowserHost::retainedCount() const
+{
+    std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+    return m_retained.size();
+}
+
+}  // namespace PB

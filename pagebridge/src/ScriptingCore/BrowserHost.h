@@ -1,0 +1,96 @@
+#pragma once
+// The services a browser (or host process) offers the plug-in. Each host
+// adapter derives its own host; what needs no knowledge of the host is done
+// here once: reaching the main thread, keeping scriptable objects alive for
+// the page, and shutting down in order.
+
+#include <boost/thread/shared_mutex.hpp>
+
+#include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "ScriptingCore/AsyncCallManager.h"
+#include "ScriptingCore/CrossThreadCall.h"
+#include "ScriptingCore/JSAPI.h"
+
+namespace PB {
+
+class JSObject;
+
+class BrowserHost : public std::enable_shared_from_this<BrowserHost> {
+public:
+    BrowserHost();
+    BrowserHost(const BrowserHost&) = delete;
+    BrowserHost& operator=(const BrowserHost&) = delete;
+    virtual ~BrowserHost();
+
+    // An opaque identifier of the page this host serves; the same for every
+    // page object of the host.
+    virtual void* getContextID() const = 0;
+
+    // Has the page call the method of the object (the object itself when the
+    // name is empty) after the delay, on the main thread, without waiting.
+    virtual void invokeDelayed(long delayMs, const std::shared_ptr<JSObject>& obj, const VariantList& args,
+                               std::string method) = 0;
+
+    // The shutdown sequence; adapters that override it call this first.
+    virtual void shutdown();
+
+    // On the main thread, releases the host-side references the adapter
+    // queued for release. May be called with the retained-object lock held.
+    virtual void doDeferredRelease() = 0;
+
+    bool isMainThread() const;
+    bool isShutDown() const { return m_isShutDown.load(); }
+
+    // Queues a plain function for the main thread; false when the host
+    // refuses (it has shut down, or the adapter cannot post), in which case
+    // the function is never called and the caller still owns the data.
+    bool ScheduleAsyncCall(void (*func)(void*), void* userData) const;
+
+    // Runs the bound call on the main thread and waits for its result.
+    template <typename Functor>
+    auto CallOnMainThread(Functor func) -> decltype(func())
+    {
+        boost::shared_lock<boost::shared_mutex> lock(crossThreadLock);
+        return CrossThreadCall::syncCall(shared_from_this(), std::move(func));
+    }
+
+    // Posts the bound call to the main thread; obj stays alive until it ran.
+    template <typename Owner, typename Functor>
+    void ScheduleOnMainThread(std::shared_ptr<Owner> obj, Functor func)
+    {
+        boost::shared_lock<boost::shared_mutex> lock(crossThreadLock);
+        CrossThreadCall::asyncCall(shared_from_this(), std::move(obj), std::move(func));
+    }
+
+    void retainJSAPI(const JSAPIPtr& obj);
+    void releaseJSAPI(const JSAPIPtr& obj);
+    void releaseAllJSAPI();
+    std::size_t retainedCount() const;
+
+    const std::shared_ptr<AsyncCallManager>& asyncCallManager() const { return m_asyncCallManager; }
+
+protected:
+    // Arranges for func(userData) to be called once on the main thread, soon,
+    // without waiting; false when it cannot, and then it must never call it.
+    virtual bool _scheduleAsyncCall(void (*func)(void*), void* userData) const = 0;
+
+    mutable boost::shared_mutex crossThreadLock;
+
+private:
+    std::shared_ptr<AsyncCallManager> m_asyncCallManager;
+    std::thread::id m_mainThread;
+    std::atomic<bool> m_isShutDown{false};
+    mutable std::recursive_mutex m_retainedMutex;
+    std::list<JSAPIPtr> m_retained;
+};
+
+using BrowserHostPtr = std::shared_ptr<BrowserHost>;
+using BrowserHostWeakPtr = std::weak_ptr<BrowserHost>;
+
+}  // namespace PB

@@ -1,0 +1,230 @@
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "ScriptingCore/Promise.h"
+
+namespace {
+
+using PB::Deferred;
+using PB::Promise;
+using PB::variant;
+
+std::string messageOf(std::exception_ptr error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const std::exception& e) {
+        return e.what();
+    } catch (...) {
+        return "?";
+    }
+}
+
+// Records what reaches a promise's callbacks.
+struct Observer {
+    std::vector<std::string> log;
+    void watch(const Promise<int>& p, const std::string& tag)
+    {
+        p.done([this, tag](int v) { log.push_back(tag + ":" + std::to_string(v)); },
+               [this, tag](std::exception_ptr e) { log.push_back(tag + "!" + messageOf(e)); });
+    }
+};
+
+TEST(Promise, SettledPromisesRunCallbacksAtOnce)
+{
+    Observer o;
+    o.watch(Promise<int>(7), "value");
+    o.watch(Promise<int>(std::make_exception_ptr(std::runtime_error("boom"))), "error");
+    EXPECT_EQ(o.log, (std::vector<std::string>{"value:7", "error!boom"}));
+}
+
+TEST(Promise, PendingCallbacksRunInOrderWithTheirOwnCopies)
+{
+    Deferred<std::string> d;
+    std::vector<std::string> seen;
+    for (int i = 0; i < 3; ++i)
+        d.promise().done([&seen, i](std::string v) {
+            v += std::to_string(i);  // a copy of its own: the next callback must not see this
+            seen.push_back(v);
+        });
+    bool failed = false;
+    d.promise().fail([&failed](std::exception_ptr) { failed = true; });
+    d.resolve("x");
+    EXPECT_EQ(seen, (std::vector<std::string>{"x0", "x1", "x2"}));
+    EXPECT_FALSE(failed);
+}
+
+TEST(Promise, StateTransitionsAfterSettlement)
+{
+    const struct {
+        const char* what;
+        std::function<void(Deferred<int>&)> settle;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"resolve twice: the later done sees the second value",
+         [](Deferred<int>& d) { d.resolve(1); d.resolve(2); }, {"early:1", "late:2"}},
+        {"reject after resolve: nothing more is called, a later fail sees the error",
+         [](Deferred<int>& d) { d.resolve(1); d.reject(std::make_exception_ptr(std::runtime_error("e"))); },
+         {"early:1", "late!e"}},
+        {"resolve after reject", [](Deferred<int>& d) {
+             d.reject(std::make_exception_ptr(std::runtime_error("e")));
+             d.resolve(3);
+         }, {"early!e", "late:3"}},
+        {"reject twice", [](Deferred<int>& d) {
+             d.reject(std::make_exception_ptr(std::runtime_error("a")));
+             d.reject(std::make_exception_ptr(std::runtime_error("b")));
+         }, {"early!a", "late!b"}},
+    };
+    for (const auto& c : cases) {
+        Deferred<int> d;
+        Observer o;
+        o.watch(d.promise(), "early");
+        c.settle(d);
+        o.watch(d.promise(), "late");
+        EXPECT_EQ(o.log, c.expected) << c.what;
+    }
+}
+
+TEST(Promise, InvalidPromise)
+{
+    Promise<int> invalid;
+    try {
+        invalid.done(nullptr, nullptr);
+        FAIL();
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Promise invalid");
+    }
+    EXPECT_THROW(invalid.fail(nullptr), std::runtime_error);
+    std::string error;
+    invalid.then<int>([](int v) { return v; }).fail([&error](std::exception_ptr e) { error = messageOf(e); });
+    EXPECT_EQ(error, "Promise invalid");
+}
+
+TEST(Promise, ThenChains)
+{
+    const auto boom = [](int) -> int { throw std::logic_error("thrown"); };
+    const auto recover = [](std::exception_ptr) { return -1; };
+    const struct {
+        const char* what;
+        Promise<int> source;
+        std::function<int(int)> onSuccess;
+        std::function<int(std::exception_ptr)> onFail;
+        std::string expected;
+    } cases[] = {
+        {"resolved source", Promise<int>(2), [](int v) { return v * 10; }, nullptr, "v:20"},
+        {"success function throws", Promise<int>(2), boom, nullptr, "e:thrown"},
+        {"error passes on", Promise<int>(std::make_exception_ptr(std::runtime_error("src"))),
+         [](int v) { return v; }, nullptr, "e:src"},
+        {"failure function recovers", Promise<int>(std::make_exception_ptr(std::runtime_error("src"))),
+         [](int v) { return v; }, recover, "v:-1"},
+        {"empty success function", Promise<int>(2), nullptr, nullptr, "e:bad_function_call"},
+    };
+    for (const auto& c : cases) {
+        std::string got;
+        Promise<int> next = c.source.then<int>(c.onSuccess, c.onFail);
+        next.done([&got](int v) { got = "v:" + std::to_string(v); },
+                  [&got](std::exception_ptr e) { got = "e:" + messageOf(e); });
+        EXPECT_EQ(got, c.expected) << c.what;
+    }
+}
+
+TEST(Promise, ThenOnPendingSourceSettlesLater)
+{
+    Deferred<std::string> d;
+    int length = 0;
+    d.promise().then<int>([](std::string s) { return static_cast<int>(s.size()); }).done([&length](int n) {
+        length = n;
+    });
+    EXPECT_EQ(length, 0);
+    d.resolve("four");
+    EXPECT_EQ(length, 4);
+}
+
+TEST(Promise, AbandonedStates)
+{
+    std::string error;
+    Promise<int> derived;
+    {
+        Deferred<int> source;
+        derived = source.promise().then<int>([](int v) { return v; });
+    }
+    derived.fail([&error](std::exception_ptr e) { error = messageOf(e); });
+    EXPECT_EQ(error, "Deferred object destroyed: 1");
+
+    bool called = false;
+    {
+        Deferred<int> onlySuccess;
+        onlySuccess.promise().done([&called](int) { called = true; });
+    }
+    EXPECT_FALSE(called);
+
+    {
+        Deferred<void> silent;
+        silent.promise().fail([&called](std::exception_ptr) { called = true; });
+    }
+    EXPECT_FALSE(called);
+}
+
+TEST(Promise, AbandonedStateWhoseCallbackThrowsDoesNotEscapeTheDestructor)
+{
+    bool reached = false;
+    {
+        Deferred<int> d;
+        d.promise().fail([&reached](std::exception_ptr) {
+            reached = true;
+            throw std::runtime_error("from a failure callback");
+        });
+    }
+    EXPECT_TRUE(reached);
+}
+
+TEST(Promise, SettlingFromInsideItsOwnCallbackIsSafe)
+{
+    Deferred<int> d;
+    std::vector<int> seen;
+    d.promise().done([&](int v) {
+        seen.push_back(v);
+        d.resolve(v + 1);  // re-entrant: the running list has been taken out
+    });
+    d.promise().done([&](int v) { seen.push_back(v * 100); });
+    d.resolve(1);
+    EXPECT_EQ(seen, (std::vector<int>{1, 100}));
+    int late = 0;
+    d.promise().done([&late](int v) { late = v; });
+    EXPECT_EQ(late, 2);
+}
+
+TEST(Promise, ConversionToVariantPromise)
+{
+    variant got;
+    Promise<variant> fromInt = Promise<int>(5);
+    fromInt.done([&got](variant v) { got = v; });
+    EXPECT_TRUE(got.holds<int>());
+
+    Promise<variant> fromList = Promise<PB::VariantList>(PB::VariantList{1, "a"});
+    fromList.done([&got](variant v) { got = v; });
+    EXPECT_TRUE(got.holds<PB::VariantList>());
+
+    std::string error;
+    Promise<variant> rejected = Promise<PB::VariantMap>(std::make_exception_ptr(std::runtime_error("no map")));
+    rejected.fail([&error](std::exception_ptr e) { error = messageOf(e); });
+    EXPECT_EQ(error, "no map");
+}
+
+TEST(Promise, VoidPromises)
+{
+    Deferred<void> d;
+    int runs = 0;
+    d.promise().done([&runs] { ++runs; });
+    Promise<int> counted = d.promise().then<int>([&runs] { return runs * 10; });
+    d.resolve();
+    int value = 0;
+    counted.done([&value](int v) { value = v; });
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(value, 10);
+}
+
+}  // namespace

@@ -1,0 +1,56 @@
+#pragma once
+// A browser host for tests: posted calls queue up and run only when the
+// thread that made the host pumps; nothing posted ever runs inline.
+
+#include <condition_variable>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ScriptingCore/BrowserHost.h"
+
+namespace test {
+
+class PumpedHost : public PB::BrowserHost {
+public:
+    struct DelayedInvoke {
+        long delayMs;
+        std::shared_ptr<PB::JSObject> object;
+        PB::VariantList args;
+        std::string method;
+    };
+
+    // Runs queued calls on this (the main) thread; returns how many ran.
+    std::size_t pump();
+    // Pumps until pred() holds or the time runs out; true when it holds.
+    bool pumpUntil(const std::function<bool()>& pred, int timeoutMs = 5000);
+
+    std::size_t queued() const;
+    // Drops what is queued without running it, as a browser that goes away does.
+    std::vector<std::pair<void (*)(void*), void*>> takeQueue();
+
+    void refusePosts(bool refuse) { m_refuse = refuse; }
+    std::size_t deferredReleases() const { return m_deferredReleases; }
+    const std::vector<DelayedInvoke>& delayedInvokes() const { return m_delayed; }
+
+    void* getContextID() const override { return const_cast<PumpedHost*>(this); }
+    void invokeDelayed(long delayMs, const std::shared_ptr<PB::JSObject>& obj, const PB::VariantList& args,
+                       std::string method) override;
+    void doDeferredRelease() override { ++m_deferredReleases; }
+
+protected:
+    bool _scheduleAsyncCall(void (*func)(void*), void* userData) const override;
+
+private:
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_posted;
+    mutable std::deque<std::pair<void (*)(void*), void*>> m_queue;
+    std::atomic<bool> m_refuse{false};
+    std::atomic<std::size_t> m_deferredReleases{0};
+    std::vector<DelayedInvoke> m_delayed;
+};
+
+}  // namespace test

@@ -1,0 +1,2 @@
+// The stub objects are header-only; this unit keeps the library non-empty.
+#include "support/StubObjects.h"
