@@ -1,0 +1,67 @@
+// Reading and safely rewriting JSON files.
+
+#include "TempDir.h"
+#include "Velon/JsonFile.h"
+
+#include <boost/filesystem.hpp>
+#include <gtest/gtest.h>
+
+namespace velon_test {
+namespace {
+
+namespace JsonFile = velon::JsonFile;
+using JsonFile::ReadStatus;
+
+TEST(JsonFileRead, Outcomes)
+{
+    struct Case {
+        const char* text;  // null: no file
+        bool strict_end;
+        ReadStatus status;
+    };
+    const Case cases[] = {
+        {nullptr, false, ReadStatus::not_found},
+        {"{\"a\": 1}", false, ReadStatus::ok},
+        {"{\"a\": 1} // trailing comment\n", true, ReadStatus::ok},
+        {"{\"a\": 1} {\"b\": 2}", false, ReadStatus::ok},
+        {"{\"a\": 1} {\"b\": 2}", true, ReadStatus::parse_error},
+        {"{\"a\": ", false, ReadStatus::parse_error},
+        {"", false, ReadStatus::parse_error},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        if (c.text)
+            dir.write("f.json", c.text);
+        Json::Value root;
+        std::string errors;
+        EXPECT_EQ(JsonFile::read(dir.file("f.json"), root, errors, c.strict_end), c.status)
+            << (c.text ? c.text : "(none)");
+        EXPECT_EQ(errors.empty(), c.status != ReadStatus::parse_error) << errors;
+    }
+}
+
+TEST(JsonFileWrite, CreatesAndReplaces)
+{
+    TempDir dir;
+    Json::Value root;
+    root["k"] = "v";
+    ASSERT_TRUE(JsonFile::write(dir.file("f.json"), root));
+    root["k"] = "w";
+    ASSERT_TRUE(JsonFile::write(dir.file("f.json"), root));
+
+    Json::Value back;
+    std::string errors;
+    ASSERT_EQ(JsonFile::read(dir.file("f.json"), back, errors), ReadStatus::ok);
+    EXPECT_EQ(back, root);
+    EXPECT_EQ(dir.entry_count(), 1u);
+}
+
+TEST(JsonFileWrite, MissingDirectoryFailsAndCreatesNothing)
+{
+    TempDir dir;
+    EXPECT_FALSE(JsonFile::write(dir.file("absent/f.json"), Json::Value(Json::objectValue)));
+    EXPECT_EQ(dir.entry_count(), 0u);
+}
+
+}  // namespace
+}  // namespace velon_test
