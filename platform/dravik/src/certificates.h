@@ -1,0 +1,26 @@
+// Certificate contexts, and certificates read from files or tokens.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+#include "ossl.h"
+
+struct DravikCertificateContext {
+  dravik::X509Ptr certificate;
+};
+
+namespace dravik {
+
+// The whole content of a file; 112 when it cannot be read.
+std::string readFileBytes(const std::filesystem::path& file);
+// The certificate in the file at path (a token path waits for the token):
+// 166 when it cannot be read, 186 when it holds no certificate.
+X509Ptr readCertificateAt(const std::string& path);
+// The certificate named by a source kind: DRAVIK_SOURCE_NAME (a path) or
+// DRAVIK_SOURCE_BYTES; 207 for another kind.
+X509Ptr certificateFrom(int source, const void* certificate, uint32_t length);
+size_t liveCertificateContexts();
+
+}  // namespace dravik
