@@ -49,7 +49,7 @@ Args& Args::handle(const char* name, const void* value) {
 
 CallScope::CallScope(const char* function, Needs needs, const Args& args)
     : lock_(libraryMutex()), entry_(journalBegin(function, args.str())) {
-  setLastError(0);
+  if (needs != Needs::NothingKeepError) setLastError(0);
   if (std::optional<int> forced = takeForcedResult(function)) {
     preempt_ = forced;
     forced_ = true;

@@ -35,7 +35,9 @@ class Args {
   std::string text_;
 };
 
-enum class Needs { Init, Nothing };
+// What a call needs before it may run. Release calls need nothing and leave
+// the last error as it was, so that a failure can be read after cleaning up.
+enum class Needs { Init, Nothing, NothingKeepError };
 
 class CallScope {
  public:
@@ -116,7 +118,7 @@ T* callPointer(const char* function, Needs needs, const Args& args, Body&& body)
 // A release function: never fails, needs nothing.
 template <typename Body>
 void callRelease(const char* function, const Args& args, Body&& body) {
-  CallScope scope(function, Needs::Nothing, args);
+  CallScope scope(function, Needs::NothingKeepError, args);
   guarded([&] {
     body();
     return 0;

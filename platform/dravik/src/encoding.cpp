@@ -15,18 +15,19 @@ const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz01
 
 enum class Form { Pem, Der, Base64 };
 
-// The input without the zero bytes and white space a text may end with.
-std::string trimmed(const void* data, size_t length) {
-  std::string bytes(static_cast<const char*>(data), length);
-  while (!bytes.empty() && (bytes.back() == '\0' || std::isspace(static_cast<unsigned char>(bytes.back()))))
-    bytes.pop_back();
-  return bytes;
+Form formOf(const std::string& bytes) {
+  if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) == 0x30) return Form::Der;
+  if (bytes.find("-----BEGIN ") != std::string::npos) return Form::Pem;
+  return Form::Base64;
 }
 
-Form formOf(const std::string& bytes) {
-  if (bytes.find("-----BEGIN ") != std::string::npos) return Form::Pem;
-  if (!bytes.empty() && static_cast<unsigned char>(bytes[0]) == 0x30) return Form::Der;
-  return Form::Base64;
+// Text forms may end in the zero byte of a C string; DER bytes stay as they
+// are, since any byte value may end them.
+std::string withoutTextEnd(const std::string& bytes) {
+  std::string text = bytes;
+  while (!text.empty() && (text.back() == '\0' || std::isspace(static_cast<unsigned char>(text.back()))))
+    text.pop_back();
+  return text;
 }
 
 // The DER bytes of an input in DER or Base64 form; empty when undecodable.
@@ -45,8 +46,8 @@ template <typename T, typename Ptr>
 std::vector<Ptr> decodeAll(const std::string& input, T* (*d2i)(T**, const unsigned char**, long),
                            T* (*pemRead)(BIO*, T**, pem_password_cb*, void*)) {
   std::vector<Ptr> objects;
-  std::string bytes = trimmed(input.data(), input.size());
-  Form form = formOf(bytes);
+  Form form = formOf(input);
+  std::string bytes = form == Form::Der ? input : withoutTextEnd(input);
   if (form == Form::Pem) {
     BioPtr bio = readOnlyBio(bytes.data(), bytes.size());
     // Each read skips blocks of other kinds; the end of the text, or a

@@ -52,7 +52,8 @@
  *   CADB_is_dir, LogoutToken, CADB_by_dir) say so in their description.
  * - Pointer results: NULL on failure; GetDravikLastError() then gives the code.
  * - The last error is kept per thread and reset to 0 on entry to every
- *   function except GetDravikLastError and GetKeyFileNameForPassword.
+ *   function except GetDravikLastError, GetKeyFileNameForPassword and the
+ *   release functions, so that it can still be read after cleaning up.
  * - Every function but the release functions, GetDravikLastError,
  *   GetKeyFileNameForPassword, PKCS7Init and PKCS7Final needs an initialised
  *   library: before PKCS7Init it fails with DRAVIK_E_NOT_INITIALISED (161).
