@@ -2,6 +2,9 @@
 
 #include <chrono>
 
+#include "ScriptingCore/JSObject.h"
+#include "ScriptingCore/PromiseJoin.h"
+
 namespace test {
 
 bool PumpedHost::_scheduleAsyncCall(void (*func)(void*), void* userData) const
@@ -62,6 +65,36 @@ void PumpedHost::invokeDelayed(long delayMs, const std::shared_ptr<PB::JSObject>
                                std::string method)
 {
     m_delayed.push_back({delayMs, obj, args, std::move(method)});
+}
+
+}  // namespace test
+
+namespace test {
+
+PB::Promise<PB::VariantList> PumpedHost::getArrayValues(const std::shared_ptr<PB::JSObject>& array)
+{
+    return PB::Promise<int>(array->getProperty("length")).then<PB::VariantList>([array](int length) {
+        std::vector<PB::Promise<PB::variant>> elements;
+        for (int i = 0; i < length; ++i)
+            elements.push_back(array->getProperty(i));
+        PB::Deferred<PB::VariantList> values;
+        PB::callWhenAllResolved(elements, [](std::vector<PB::variant> all) {
+            return PB::Promise<PB::variant>(PB::variant(PB::VariantList(all)));
+        }).done([values](PB::variant all) { values.resolve(all.cast<PB::VariantList>()); },
+                [values](std::exception_ptr e) { values.reject(e); });
+        return values.promise();
+    });
+}
+
+PB::Promise<PB::VariantMap> PumpedHost::getObjectValues(const std::shared_ptr<PB::JSObject>& object)
+{
+    // Only what the object answers at once is collected.
+    std::vector<std::string> names;
+    object->getMemberNames(names);
+    auto values = std::make_shared<PB::VariantMap>();
+    for (const std::string& name : names)
+        object->getProperty(name).done([values, name](PB::variant v) { (*values)[name] = v; });
+    return *values;
 }
 
 }  // namespace test

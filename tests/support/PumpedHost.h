@@ -40,6 +40,9 @@ public:
     void invokeDelayed(long delayMs, const std::shared_ptr<PB::JSObject>& obj, const PB::VariantList& args,
                        std::string method) override;
     void doDeferredRelease() override { ++m_deferredReleases; }
+    // Reads "length" and each index through the object's own getProperty.
+    PB::Promise<PB::VariantList> getArrayValues(const std::shared_ptr<PB::JSObject>& array) override;
+    PB::Promise<PB::VariantMap> getObjectValues(const std::shared_ptr<PB::JSObject>& object) override;
 
 protected:
     bool _scheduleAsyncCall(void (*func)(void*), void* userData) const override;

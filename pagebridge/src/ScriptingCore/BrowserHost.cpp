@@ -1,6 +1,9 @@
 #include "ScriptingCore/BrowserHost.h"
 
 #include <algorithm>
+
+#include "ScriptingCore/DOM/Document.h"
+#include "ScriptingCore/DOM/Window.h"
 #include <vector>
 
 namespace PB {
@@ -11,6 +14,26 @@ BrowserHost::BrowserHost()
 }
 
 BrowserHost::~BrowserHost() = default;
+
+std::shared_ptr<DOM::Window> BrowserHost::_createWindow(const std::shared_ptr<JSObject>& obj) const
+{
+    return std::make_shared<DOM::Window>(obj);
+}
+
+std::shared_ptr<DOM::Document> BrowserHost::_createDocument(const std::shared_ptr<JSObject>& obj) const
+{
+    return std::make_shared<DOM::Document>(obj);
+}
+
+std::shared_ptr<DOM::Element> BrowserHost::_createElement(const std::shared_ptr<JSObject>& obj) const
+{
+    return std::make_shared<DOM::Element>(obj);
+}
+
+std::shared_ptr<DOM::Node> BrowserHost::_createNode(const std::shared_ptr<JSObject>& obj) const
+{
+    return std::make_shared<DOM::Node>(obj);
+}
 
 bool BrowserHost::isMainThread() const
 {

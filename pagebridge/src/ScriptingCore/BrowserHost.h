@@ -20,6 +20,12 @@
 namespace PB {
 
 class JSObject;
+namespace DOM {
+class Node;
+class Element;
+class Document;
+class Window;
+}  // namespace DOM
 
 class BrowserHost : public std::enable_shared_from_this<BrowserHost> {
 public:
@@ -36,6 +42,19 @@ public:
     // name is empty) after the delay, on the main thread, without waiting.
     virtual void invokeDelayed(long delayMs, const std::shared_ptr<JSObject>& obj, const VariantList& args,
                                std::string method) = 0;
+
+    // The elements of a page array in index order (page objects as
+    // JSObject pointers); an object the host cannot read gives an empty list.
+    virtual Promise<VariantList> getArrayValues(const std::shared_ptr<JSObject>& array) = 0;
+    // The enumerable properties of a page object, by name.
+    virtual Promise<VariantMap> getObjectValues(const std::shared_ptr<JSObject>& object) = 0;
+
+    // DOM wrappers around page objects of this host; an adapter may make
+    // wrappers of its own kind.
+    virtual std::shared_ptr<DOM::Window> _createWindow(const std::shared_ptr<JSObject>& obj) const;
+    virtual std::shared_ptr<DOM::Document> _createDocument(const std::shared_ptr<JSObject>& obj) const;
+    virtual std::shared_ptr<DOM::Element> _createElement(const std::shared_ptr<JSObject>& obj) const;
+    virtual std::shared_ptr<DOM::Node> _createNode(const std::shared_ptr<JSObject>& obj) const;
 
     // The shutdown sequence; adapters that override it call this first.
     virtual void shutdown();

@@ -34,9 +34,23 @@ public:
     virtual void scheduleInvoke(const VariantList& args, std::string method);
 
     std::shared_ptr<JSObject> shared_from_this();
+    std::weak_ptr<BrowserHost> getHost() const { return host; }
+
+    // The elements of this page array (or array-like object) as page
+    // objects, in index order, read through the owning host. Throws
+    // std::bad_weak_ptr when the host is gone.
+    Promise<std::vector<JSObjectPtr>> getObjectArray();
 
 protected:
     std::weak_ptr<BrowserHost> host;
 };
+
+// Each element as a page object; an empty element gives an empty pointer,
+// anything else that is no page object throws bad_variant_cast.
+std::vector<JSObjectPtr> variantListToObjectList(std::vector<variant> values);
+
+// A list of page objects from a raw page value: a held list as it is, an
+// empty object as an empty list, a page array through getObjectArray.
+Promise<std::vector<JSObjectPtr>> variantToObjectListPromise(const variant& value);
 
 }  // namespace PB

@@ -21,6 +21,9 @@ namespace PB {
 
 template <typename T>
 class Promise;
+template <typename T>
+class Deferred;
+class JSObject;
 
 enum class SettleState : std::int32_t { Pending = 0, Resolved = 1, Rejected = 2 };
 
@@ -152,11 +155,30 @@ struct State<void> : StateBase<void> {
     }
 };
 
+// The typed promises made from a promise of a raw page value: a page
+// object, a string, an int, or a list of page objects.
+template <typename U>
+struct converts_from_variant : std::false_type {};
+template <>
+struct converts_from_variant<std::shared_ptr<JSObject>> : std::true_type {};
+template <>
+struct converts_from_variant<std::string> : std::true_type {};
+template <>
+struct converts_from_variant<int> : std::true_type {};
+template <>
+struct converts_from_variant<std::vector<std::shared_ptr<JSObject>>> : std::true_type {};
+
 inline std::exception_ptr invalidPromise()
 {
     return std::make_exception_ptr(std::runtime_error("Promise invalid"));
 }
 
+}  // namespace promise_detail
+
+namespace promise_detail {
+// Settles next with the value converted to U (defined for the types above).
+template <typename U>
+void settleFromVariant(const variant& value, const Deferred<U>& next);
 }  // namespace promise_detail
 
 template <typename T>
@@ -199,16 +221,35 @@ void resolveWith(const Deferred<U>& next, F& f, Args&&... args)
     }
 }
 
-template <typename T>
-struct ThenFunction {
-    template <typename U>
-    using type = std::function<U(T)>;
+template <typename P>
+struct is_promise : std::false_type {};
+template <typename V>
+struct is_promise<Promise<V>> : std::true_type {};
+
+// The result type of a continuation called with a T (with nothing for void).
+template <typename F, typename T>
+struct continuation_result {
+    using type = std::invoke_result_t<F&, T>;
 };
-template <>
-struct ThenFunction<void> {
-    template <typename U>
-    using type = std::function<U()>;
+template <typename F>
+struct continuation_result<F, void> {
+    using type = std::invoke_result_t<F&>;
 };
+
+// Whether a failure function was given: nullptr and an empty std::function
+// mean there is none.
+inline bool present(std::nullptr_t)
+{
+    return false;
+}
+template <typename F>
+bool present(const F& f)
+{
+    if constexpr (std::is_constructible<bool, const F&>::value)
+        return static_cast<bool>(f);
+    else
+        return true;
+}
 
 }  // namespace promise_detail
 
@@ -233,6 +274,31 @@ public:
 
     explicit Promise(std::shared_ptr<StateData> state) : m_state(std::move(state)) {}
 
+    // A typed promise of a raw page value. When the source has already
+    // settled, a failed conversion is thrown from here; when the page answers
+    // later, it rejects this promise instead. Throws "Promise invalid" for a
+    // source without state.
+    template <typename V, typename = std::enable_if_t<std::is_same<V, variant>::value &&
+                                                      promise_detail::converts_from_variant<T>::value>>
+    Promise(const Promise<V>& source)
+    {
+        Deferred<T> next;
+        auto building = std::make_shared<bool>(true);
+        source.done(
+            [next, building](variant value) {
+                try {
+                    promise_detail::settleFromVariant<T>(value, next);
+                } catch (const std::exception&) {
+                    if (*building)
+                        throw;
+                    next.reject(std::current_exception());
+                }
+            },
+            [next](std::exception_ptr error) { next.reject(error); });
+        *building = false;
+        m_state = next.promise().m_state;
+    }
+
     bool valid() const { return static_cast<bool>(m_state); }
 
     // The failure function is registered (or run) before the success function.
@@ -249,48 +315,51 @@ public:
         m_state->addFailure(std::move(onFail));
     }
 
-    // A continuation: the derived promise takes the function's result; an
-    // exception derived from std::exception rejects it; without a failure
-    // function the error passes on unchanged.
-    template <typename U>
-    Promise<U> then(typename promise_detail::ThenFunction<T>::template type<U> onSuccess,
-                    std::function<U(std::exception_ptr)> onFail = std::function<U(std::exception_ptr)>()) const
+    // A continuation. The function returns either a value, which resolves
+    // the derived promise, or a further promise, which the derived promise
+    // then follows. An exception derived from std::exception rejects the
+    // derived promise; without a failure function the error passes on
+    // unchanged, with one the failure function recovers the chain.
+    template <typename U, typename F, typename G = std::nullptr_t>
+    Promise<U> then(F onSuccess, G onFail = nullptr) const
     {
         if (!m_state)
             return Promise<U>(promise_detail::invalidPromise());
         Deferred<U> next;
         SuccessCallback successContinuation;
         if constexpr (std::is_void<T>::value) {
-            successContinuation = [next, onSuccess]() {
-                try {
-                    promise_detail::resolveWith(next, onSuccess);
-                } catch (const std::exception&) {
-                    next.reject(std::current_exception());
-                }
+            successContinuation = [next, onSuccess]() mutable {
+                settleWith(next, [&] { return onSuccess(); });
             };
         } else {
-            successContinuation = [next, onSuccess](T value) {
-                try {
-                    promise_detail::resolveWith(next, onSuccess, std::move(value));
-                } catch (const std::exception&) {
-                    next.reject(std::current_exception());
-                }
+            successContinuation = [next, onSuccess](T value) mutable {
+                settleWith(next, [&] { return onSuccess(std::move(value)); });
             };
         }
         ErrorCallback failureContinuation;
-        if (onFail) {
-            failureContinuation = [next, onFail](std::exception_ptr error) {
-                try {
-                    promise_detail::resolveWith(next, onFail, error);
-                } catch (const std::exception&) {
-                    next.reject(std::current_exception());
-                }
-            };
-        } else {
+        if constexpr (std::is_same<G, std::nullptr_t>::value) {
             failureContinuation = [next](std::exception_ptr error) { next.reject(error); };
+        } else {
+            if (promise_detail::present(onFail))
+                failureContinuation = [next, onFail](std::exception_ptr error) mutable {
+                    settleWith(next, [&] { return onFail(error); });
+                };
+            else
+                failureContinuation = [next](std::exception_ptr error) { next.reject(error); };
         }
         done(std::move(successContinuation), std::move(failureContinuation));
         return next.promise();
+    }
+
+    // Makes next follow a promise (the inner promise of a continuation).
+    template <typename U>
+    static void follow(const Promise<U>& inner, const Deferred<U>& next)
+    {
+        if constexpr (std::is_void<U>::value)
+            inner.done([next]() { next.resolve(); }, [next](std::exception_ptr e) { next.reject(e); });
+        else
+            inner.done([next](U value) { next.resolve(std::move(value)); },
+                       [next](std::exception_ptr e) { next.reject(e); });
     }
 
     // The form that registered methods return.
@@ -306,6 +375,25 @@ public:
     }
 
 private:
+    // Runs a continuation's function under the guard and settles next with
+    // what it gives: a value, or the outcome of a further promise.
+    template <typename U, typename Call>
+    static void settleWith(const Deferred<U>& next, Call call)
+    {
+        try {
+            using R = decltype(call());
+            if constexpr (promise_detail::is_promise<std::decay_t<R>>::value) {
+                static_assert(std::is_same<std::decay_t<R>, Promise<U>>::value,
+                              "a continuation returning a promise must return Promise<U>");
+                follow(call(), next);
+            } else {
+                promise_detail::resolveWith(next, call);
+            }
+        } catch (const std::exception&) {
+            next.reject(std::current_exception());
+        }
+    }
+
     void requireState() const
     {
         if (!m_state)
