@@ -17,6 +17,9 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int kMaxDepth = 32;
+// Larger files are not read to tell what they hold: certificates and keys are
+// small, and a walk must not load a disk image into memory.
+constexpr std::uintmax_t kMaxClassifiedSize = 1 << 20;
 
 // The library's own description files, which are not objects of a walk.
 bool isDescription(const fs::path& entry, bool tokenRoot) {
@@ -28,6 +31,9 @@ bool isDescription(const fs::path& entry, bool tokenRoot) {
 enum class FileKind { Certificate, Key, Other };
 
 FileKind classify(const fs::path& file) {
+  std::error_code error;
+  std::uintmax_t size = fs::file_size(file, error);
+  if (error || size > kMaxClassifiedSize) return FileKind::Other;
   std::string bytes;
   try {
     bytes = readFileBytes(file);

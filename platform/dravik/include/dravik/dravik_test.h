@@ -28,7 +28,9 @@ DRAVIK_API void DravikTest_Reset(void);
  * 0 on success, 159 for a NULL name, 207 for an unknown name or nth 0. */
 DRAVIK_API int DravikTest_ForceResult(const char* function, uint32_t nth, int code);
 
-/* Journal of calls, oldest first (at most the last 65536 are kept). */
+/* Journal of calls, oldest first (at most the last 65536 are kept). Every
+ * exported function is recorded except GetDravikLastError and
+ * GetKeyFileNameForPassword; calls made from inside callbacks appear too. */
 typedef struct DravikJournalEntry {
   uint32_t sequence;      /* counts the calls since the last reset, from 1       */
   char function[48];      /* e.g. "SignBufferEx"                                  */
@@ -69,9 +71,10 @@ DRAVIK_API int DravikTest_RemoveToken(const char* device);
 
 /* Key containers, as key generation (a later version) will make them: create
  * an empty container folder at path (a file-system or token path) under
- * password (NULL: empty); store a private key given as PKCS#8 or traditional
- * PEM (unencrypted) into it under that password. 195 when a container exists
- * already, 169 for a wrong password, 191 for a key that cannot be read. */
+ * password (NULL: empty); store a private key given as unencrypted PKCS#8
+ * (PEM or DER) into it under that password. 195 when a container exists
+ * already, 169 for a wrong password or no container, 191 for a key that
+ * cannot be read, 178 when the GOST engine cannot be loaded. */
 DRAVIK_API int DravikTest_CreateContainer(const char* path, const char* password);
 DRAVIK_API int DravikTest_StoreKey(const char* path, const char* password, const char* keyPem,
                                    uint32_t keyPemLength);
