@@ -2,7 +2,6 @@
 #include "../core.h"
 
 #include <algorithm>
-#include <cwctype>
 
 using namespace win32::detail;
 
@@ -43,9 +42,24 @@ bool replaceSelection(HWND hwnd, EditState& edit, std::wstring insert) {
   return true;
 }
 
+// Case mapping for the scripts the fields meet (ASCII, Latin-1, Cyrillic), whatever the C locale.
+wchar_t upper(wchar_t c) {
+  if ((c >= L'a' && c <= L'z') || (c >= 0xE0 && c <= 0xFE && c != 0xF7) || (c >= 0x430 && c <= 0x44F))
+    return static_cast<wchar_t>(c - 0x20);
+  if (c >= 0x450 && c <= 0x45F) return static_cast<wchar_t>(c - 0x50);
+  return c;
+}
+
+wchar_t lower(wchar_t c) {
+  if ((c >= L'A' && c <= L'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x410 && c <= 0x42F))
+    return static_cast<wchar_t>(c + 0x20);
+  if (c >= 0x400 && c <= 0x40F) return static_cast<wchar_t>(c + 0x50);
+  return c;
+}
+
 std::wstring transform(DWORD style, wchar_t c) {
-  if (style & ES_UPPERCASE) c = static_cast<wchar_t>(std::towupper(c));
-  if (style & ES_LOWERCASE) c = static_cast<wchar_t>(std::towlower(c));
+  if (style & ES_UPPERCASE) c = upper(c);
+  if (style & ES_LOWERCASE) c = lower(c);
   return std::wstring(1, c);
 }
 
