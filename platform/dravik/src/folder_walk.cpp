@@ -64,9 +64,13 @@ class Walk {
       if (isDescription(entry, tokenRoot)) continue;
       std::string entryName = name + separator + entry.filename().string();
       fs::file_status status = fs::symlink_status(entry, error);
+      // Links are followed to tell what they name, but never descended, so
+      // that a link to a parent cannot make the walk go round.
+      bool link = fs::is_symlink(status);
+      if (link) status = fs::status(entry, error);
       if (fs::is_directory(status)) {
         if (selectsFolder(entry) && !report(entryName)) return false;
-        if ((flags_ & DRAVIK_WALK_RECURSIVE) && depth < kMaxDepth &&
+        if (!link && (flags_ & DRAVIK_WALK_RECURSIVE) && depth < kMaxDepth &&
             !folder(entry, entryName, separator, false, depth + 1))
           return false;
       } else if (fs::is_regular_file(status) && selectsFile(entry) && !report(entryName)) {

@@ -72,6 +72,16 @@ TEST_F(Walks, FlagsChooseTheEntriesReported) {
   EXPECT_EQ(walk(root + "/", DRAVIK_WALK_FILES, &result), under(root, {"a-ca.pem", "b-user.cer", "notes.txt", "user.key"}));
 }
 
+TEST_F(Walks, LinksAreReportedButNeverDescended) {
+  std::string root = pathText("store");
+  std::filesystem::create_directory_symlink(path("store"), path("store/sub/loop"));
+  std::filesystem::create_symlink(path("store/a-ca.pem"), path("store/sub/linked.pem"));
+  int result = 0;
+  EXPECT_EQ(walk(root + "/sub", DRAVIK_WALK_ENTRIES | DRAVIK_WALK_RECURSIVE, &result),
+            under(root + "/sub", {"c-deep.pem", "linked.pem", "loop"}));
+  EXPECT_EQ(walk(root + "/sub", DRAVIK_WALK_CERTIFICATES, &result), under(root + "/sub", {"c-deep.pem", "linked.pem"}));
+}
+
 TEST_F(Walks, StopsWhenAskedAndFailsOnWhatIsNoFolder) {
   int result = 0;
   EXPECT_EQ(walk(pathText("store"), DRAVIK_WALK_FILES, &result, stopAtFirst).size(), 1u);

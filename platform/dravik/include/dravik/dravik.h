@@ -380,9 +380,10 @@ DRAVIK_API DravikSignContext* GetSignCTX(void);
 DRAVIK_API void FreeSignCTX(DravikSignContext* context);
 /* Sets the context's signer: the certificate (source DRAVIK_SOURCE_BYTES: the
  * bytes and *length; DRAVIK_SOURCE_NAME: a NUL-terminated path, length may be
- * NULL) is checked under the verification flags in force (the codes of
- * "Verification") and takes the loaded private key that fits it, if any.
- * A second call replaces the signer. */
+ * NULL) is checked under the verification flags in force (DRAVIK_VERIFY_*;
+ * a refusal gives its code 2-28) and takes the loaded private key that fits
+ * it, if any. A second call replaces the signer. 159 for a NULL or released
+ * context. */
 DRAVIK_API int AddSigner(DravikSignContext* context, int source, const void* certificate,
                          uint32_t* length);
 /* Signs length bytes of data as CMS SignedData (attached or detached by
@@ -390,7 +391,8 @@ DRAVIK_API int AddSigner(DravikSignContext* context, int source, const void* cer
  * PKCS#7 flags in force. GOST R 34.10-2012 keys sign with GOST R 34.11-2012
  * of their size, RSA keys with SHA-256. *output (release with BufferFree) and
  * *outputLength are set to NULL and 0 first. 115 without a signer, 215
- * without its private key, 207 for an unknown mode. */
+ * without its private key, 207 for an unknown mode, 159 for a NULL or
+ * released context. */
 DRAVIK_API int SignBufferEx(DravikSignContext* context, const void* data, uint32_t length,
                             char** output, uint32_t* outputLength, int mode);
 
@@ -407,7 +409,8 @@ DRAVIK_API void DK_FreeCertificateContext(DravikCertificateContext* context);
 /* One value of the certificate (DRAVIK_CERT_PARAM_*) into a new buffer
  * (release with BufferFree); index must be 0. *value and *length are set to
  * NULL and 0 first. 205 when the certificate has no such value, 207 for an
- * unknown parameter, 206 for another index. */
+ * unknown parameter, 206 for another index, 159 for a NULL or released
+ * context. */
 DRAVIK_API int DK_GetCertificateContextParam(DravikCertificateContext* context, int parameter,
                                              int index, char** value, uint32_t* length);
 
@@ -484,7 +487,9 @@ DRAVIK_API int LogoutToken(const char* device);
  * token at target (its root, or a container: "etoken0:\work") as
  * "<fingerprint>.cer" in DER, asking for the token and its PIN as needed. A
  * file-system folder as target receives the same file. replace: non-zero to
- * overwrite the same certificate, 0 to fail with 195 when it is there. */
+ * overwrite the same certificate, 0 to fail with 195 when it is there.
+ * 166/186 for a source that cannot be read or holds no certificate, 208 when
+ * the target folder does not exist. */
 DRAVIK_API int CopyCertificate(const char* sourceFile, const char* target, int replace);
 
 #ifdef __cplusplus
