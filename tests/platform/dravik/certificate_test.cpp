@@ -108,9 +108,9 @@ TEST_F(CertificateTexts, NamesKeepUtf8AndEscapeSpecialCharacters) {
       {"Plus+Equals=", "CN=Plus\\+Equals=,O=Orvanta Test,C=RU"},
   };
   for (const Case& c : cases) {
-    CertificateSpec spec;
-    spec.commonName = c.commonName;
-    Identity who = makeIdentity(spec, nullptr);
+    CertificateShape shape;
+    shape.commonName = c.commonName;
+    Identity who = makeIdentity(shape, nullptr);
     std::string der = who.certDer();
     EXPECT_EQ(takeText(GetCertificateSubjectBuffer(der.data(), static_cast<uint32_t>(der.size()))), c.expected);
   }
@@ -122,10 +122,10 @@ TEST_F(CertificateTexts, SerialTextHasTwoDigitsPerByte) {
     const char* expected;
   } cases[] = {{1, "01"}, {255, "FF"}, {256, "0100"}, {0x1A2B3C, "1A2B3C"}};
   for (const Case& c : cases) {
-    CertificateSpec spec;
-    spec.commonName = "Serial";
-    spec.serial = c.serial;
-    Identity who = makeIdentity(spec, nullptr);
+    CertificateShape shape;
+    shape.commonName = "Serial";
+    shape.serial = c.serial;
+    Identity who = makeIdentity(shape, nullptr);
     std::string der = who.certDer();
     EXPECT_EQ(takeText(GetCertificateSerialBuffer(der.data(), static_cast<uint32_t>(der.size()))), c.expected);
   }
@@ -175,9 +175,9 @@ class Contexts : public DravikFixture {
 TEST_F(Contexts, ParametersOfCertificatesFromBytesAndFiles) {
   Pki& pki = Pki::get();
   writeFile(path("ca.pem"), pki.ca().certPem());
-  CertificateSpec spec;
-  spec.commonName = "No Constraints";
-  Identity bare = makeIdentity(spec, nullptr);
+  CertificateShape shape;
+  shape.commonName = "No Constraints";
+  Identity bare = makeIdentity(shape, nullptr);
   // No basic constraints at all: rebuild without the extension.
   X509_EXTENSION_free(X509_delete_ext(bare.cert.get(), X509_get_ext_by_NID(bare.cert.get(), NID_basic_constraints, -1)));
   std::string userDer = pki.user(KeyKind::Gost256).certDer();

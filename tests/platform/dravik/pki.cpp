@@ -68,29 +68,29 @@ KeyPtr makeKey(KeyKind kind) {
   return KeyPtr(key, EVP_PKEY_free);
 }
 
-Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer) {
+Identity makeIdentity(const CertificateShape& shape, const Identity* issuer) {
   Identity identity;
-  identity.key = makeKey(spec.kind);
+  identity.key = makeKey(shape.kind);
   X509* cert = X509_new();
   identity.cert = CertPtr(cert, X509_free);
   X509_set_version(cert, 2);
-  ASN1_INTEGER_set(X509_get_serialNumber(cert), spec.serial ? spec.serial : nextSerial());
-  X509_gmtime_adj(X509_getm_notBefore(cert), spec.notBeforeDays * 86400L);
-  X509_gmtime_adj(X509_getm_notAfter(cert), spec.notAfterDays * 86400L);
+  ASN1_INTEGER_set(X509_get_serialNumber(cert), shape.serial ? shape.serial : nextSerial());
+  X509_gmtime_adj(X509_getm_notBefore(cert), shape.notBeforeDays * 86400L);
+  X509_gmtime_adj(X509_getm_notAfter(cert), shape.notAfterDays * 86400L);
   X509_NAME* name = X509_get_subject_name(cert);
   X509_NAME_add_entry_by_txt(name, "C", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("RU"), -1, -1, 0);
   X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Orvanta Test"), -1,
                              -1, 0);
   X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                             reinterpret_cast<const unsigned char*>(spec.commonName.c_str()), -1, -1, 0);
+                             reinterpret_cast<const unsigned char*>(shape.commonName.c_str()), -1, -1, 0);
   X509* issuerCert = issuer ? issuer->cert.get() : cert;
   EVP_PKEY* issuerKey = issuer ? issuer->key.get() : identity.key.get();
   X509_set_issuer_name(cert, X509_get_subject_name(issuerCert));
   X509_set_pubkey(cert, identity.key.get());
-  addExtension(cert, issuerCert, NID_basic_constraints, spec.ca ? "critical,CA:TRUE" : "CA:FALSE");
+  addExtension(cert, issuerCert, NID_basic_constraints, shape.ca ? "critical,CA:TRUE" : "CA:FALSE");
   addExtension(cert, issuerCert, NID_subject_key_identifier, "hash");
   if (issuer) addExtension(cert, issuerCert, NID_authority_key_identifier, "keyid:always");
-  if (spec.keyUsage) addExtension(cert, issuerCert, NID_key_usage, spec.keyUsage);
+  if (shape.keyUsage) addExtension(cert, issuerCert, NID_key_usage, shape.keyUsage);
   check(X509_sign(cert, issuerKey, digestFor(issuerKey)) > 0, "certificate signature");
   return identity;
 }
@@ -160,74 +160,74 @@ Pki::Material& Pki::m() {
 const Identity& Pki::ca() {
   auto& ids = m().identities;
   if (!ids.count("ca")) {
-    CertificateSpec spec;
-    spec.commonName = "Orvanta Test CA";
-    spec.ca = true;
-    spec.notAfterDays = 3650;
-    spec.keyUsage = "critical,keyCertSign,cRLSign";
-    ids["ca"] = makeIdentity(spec, nullptr);
+    CertificateShape shape;
+    shape.commonName = "Orvanta Test CA";
+    shape.ca = true;
+    shape.notAfterDays = 3650;
+    shape.keyUsage = "critical,keyCertSign,cRLSign";
+    ids["ca"] = makeIdentity(shape, nullptr);
   }
   return ids["ca"];
 }
 
 namespace {
 
-const Identity& issued(std::map<std::string, Identity>& ids, const std::string& key, const CertificateSpec& spec,
+const Identity& issued(std::map<std::string, Identity>& ids, const std::string& key, const CertificateShape& shape,
                        const Identity& issuer) {
-  if (!ids.count(key)) ids[key] = makeIdentity(spec, &issuer);
+  if (!ids.count(key)) ids[key] = makeIdentity(shape, &issuer);
   return ids[key];
 }
 
 }  // namespace
 
 const Identity& Pki::user(KeyKind kind) {
-  CertificateSpec spec;
-  spec.kind = kind;
-  spec.commonName = kind == KeyKind::Gost256 ? "User GOST 256" : kind == KeyKind::Gost512 ? "User GOST 512" : "User RSA";
-  return issued(m().identities, spec.commonName, spec, ca());
+  CertificateShape shape;
+  shape.kind = kind;
+  shape.commonName = kind == KeyKind::Gost256 ? "User GOST 256" : kind == KeyKind::Gost512 ? "User GOST 512" : "User RSA";
+  return issued(m().identities, shape.commonName, shape, ca());
 }
 
 const Identity& Pki::expired() {
-  CertificateSpec spec;
-  spec.commonName = "Expired User";
-  spec.notBeforeDays = -60;
-  spec.notAfterDays = -30;
-  return issued(m().identities, "expired", spec, ca());
+  CertificateShape shape;
+  shape.commonName = "Expired User";
+  shape.notBeforeDays = -60;
+  shape.notAfterDays = -30;
+  return issued(m().identities, "expired", shape, ca());
 }
 
 const Identity& Pki::notYetValid() {
-  CertificateSpec spec;
-  spec.commonName = "Future User";
-  spec.notBeforeDays = 30;
-  spec.notAfterDays = 60;
-  return issued(m().identities, "future", spec, ca());
+  CertificateShape shape;
+  shape.commonName = "Future User";
+  shape.notBeforeDays = 30;
+  shape.notAfterDays = 60;
+  return issued(m().identities, "future", shape, ca());
 }
 
 const Identity& Pki::revoked() {
-  CertificateSpec spec;
-  spec.commonName = "Revoked User";
-  return issued(m().identities, "revoked", spec, ca());
+  CertificateShape shape;
+  shape.commonName = "Revoked User";
+  return issued(m().identities, "revoked", shape, ca());
 }
 
 const Identity& Pki::stranger() {
   auto& ids = m().identities;
   if (!ids.count("other-ca")) {
-    CertificateSpec spec;
-    spec.commonName = "Other CA";
-    spec.ca = true;
-    spec.keyUsage = "critical,keyCertSign,cRLSign";
-    ids["other-ca"] = makeIdentity(spec, nullptr);
+    CertificateShape shape;
+    shape.commonName = "Other CA";
+    shape.ca = true;
+    shape.keyUsage = "critical,keyCertSign,cRLSign";
+    ids["other-ca"] = makeIdentity(shape, nullptr);
   }
-  CertificateSpec spec;
-  spec.commonName = "Stranger";
-  return issued(ids, "stranger", spec, ids["other-ca"]);
+  CertificateShape shape;
+  shape.commonName = "Stranger";
+  return issued(ids, "stranger", shape, ids["other-ca"]);
 }
 
 const Identity& Pki::noSigningUsage() {
-  CertificateSpec spec;
-  spec.commonName = "Encipherment Only";
-  spec.keyUsage = "critical,keyEncipherment";
-  return issued(m().identities, "no-signing", spec, ca());
+  CertificateShape shape;
+  shape.commonName = "Encipherment Only";
+  shape.keyUsage = "critical,keyEncipherment";
+  return issued(m().identities, "no-signing", shape, ca());
 }
 
 std::string Pki::crlPem() {

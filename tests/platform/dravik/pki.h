@@ -28,7 +28,7 @@ struct Identity {
   std::string serialHex() const;
 };
 
-struct CertificateSpec {
+struct CertificateShape {
   std::string commonName;
   KeyKind kind = KeyKind::Gost256;
   long notBeforeDays = -1;  // relative to now
@@ -40,7 +40,7 @@ struct CertificateSpec {
 
 KeyPtr makeKey(KeyKind kind);
 // Issued by issuer, or self-signed when issuer is null.
-Identity makeIdentity(const CertificateSpec& spec, const Identity* issuer);
+Identity makeIdentity(const CertificateShape& shape, const Identity* issuer);
 
 // The material most tests share, made on first use in the process.
 class Pki {

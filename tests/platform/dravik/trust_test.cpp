@@ -102,9 +102,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(Trust, UntrustedSelfSignedCertificateIsNamedSo) {
   loadCaAndCrl();
-  CertificateSpec spec;
-  spec.commonName = "Lonely";
-  Identity lonely = makeIdentity(spec, nullptr);
+  CertificateShape shape;
+  shape.commonName = "Lonely";
+  Identity lonely = makeIdentity(shape, nullptr);
   EXPECT_EQ(check(lonely, kChain), DRAVIK_E_VERIFY_SELF_SIGNED);
 }
 
@@ -127,15 +127,15 @@ TEST_F(Trust, VerificationTimeComesFromTheTestClock) {
 }
 
 TEST_F(Trust, IntermediatesComeFromUntrustedCertificatesOrEndAPartialChain) {
-  CertificateSpec subSpec;
-  subSpec.commonName = "Sub CA";
-  subSpec.ca = true;
-  subSpec.keyUsage = "critical,keyCertSign,cRLSign";
-  Identity sub = makeIdentity(subSpec, &Pki::get().ca());
-  CertificateSpec leafSpec;
-  leafSpec.commonName = "Leaf";
-  leafSpec.kind = KeyKind::Gost512;
-  Identity leaf = makeIdentity(leafSpec, &sub);
+  CertificateShape subShape;
+  subShape.commonName = "Sub CA";
+  subShape.ca = true;
+  subShape.keyUsage = "critical,keyCertSign,cRLSign";
+  Identity sub = makeIdentity(subShape, &Pki::get().ca());
+  CertificateShape leafShape;
+  leafShape.commonName = "Leaf";
+  leafShape.kind = KeyKind::Gost512;
+  Identity leaf = makeIdentity(leafShape, &sub);
   writeFile(path("sub.pem"), sub.certPem());
   writeFile(path("root.pem"), Pki::get().ca().certPem());
 
@@ -152,9 +152,9 @@ TEST_F(Trust, IntermediatesComeFromUntrustedCertificatesOrEndAPartialChain) {
 
 TEST_F(Trust, IssuerThatIsNoCaIsRefused) {
   const Identity& user = Pki::get().user(KeyKind::Gost256);
-  CertificateSpec spec;
-  spec.commonName = "Issued By A User";
-  Identity child = makeIdentity(spec, &user);
+  CertificateShape shape;
+  shape.commonName = "Issued By A User";
+  Identity child = makeIdentity(shape, &user);
   writeFile(path("root.pem"), Pki::get().ca().certPem());
   writeFile(path("user.pem"), user.certPem());
   ASSERT_EQ(AddCAs(pathText("root.pem").c_str()), 0);
