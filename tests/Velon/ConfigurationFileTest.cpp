@@ -368,7 +368,7 @@ TEST_F(AddTrustedFile, PermissionsAreKept)
 
 TEST_F(AddTrustedFile, LinkedFileIsRewrittenThroughTheLink)
 {
-    velon_test::TempDir elsewhere;
+    test::TempDir elsewhere;
     elsewhere.write("real.conf", R"({"plugin.trusted_sites": []})");
     fs::create_symlink(elsewhere.file("real.conf"), conf_file());
     ASSERT_EQ(Configuration::load_conf(module_path()), "mes_success");

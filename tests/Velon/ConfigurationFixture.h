@@ -2,8 +2,8 @@
 // Base of the configuration tests: a clean process-wide configuration, a
 // temporary module directory and the log lines written meanwhile.
 
-#include "LogCapture.h"
-#include "TempDir.h"
+#include "support/LogCapture.h"
+#include "support/TempDir.h"
 #include "Velon/Configuration.h"
 #include "Velon/ConfigurationTesting.h"
 
@@ -13,6 +13,10 @@
 #include <vector>
 
 namespace velon_test {
+
+using test::LogCapture;
+using test::LogLine;
+using test::TempDir;
 
 class ConfigurationFixture {
 protected:

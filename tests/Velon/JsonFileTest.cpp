@@ -1,12 +1,14 @@
 // Reading and safely rewriting JSON files.
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "Velon/JsonFile.h"
 
 #include <boost/filesystem.hpp>
 #include <gtest/gtest.h>
 
 namespace velon_test {
+
+using test::TempDir;
 namespace {
 
 namespace JsonFile = velon::JsonFile;

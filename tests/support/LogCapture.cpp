@@ -1,9 +1,9 @@
-#include "LogCapture.h"
+#include "support/LogCapture.h"
 
 #include <log4cplus/initializer.h>
 #include <log4cplus/spi/loggingevent.h>
 
-namespace velon_test {
+namespace test {
 namespace {
 
 const log4cplus::Initializer log_library;
@@ -61,4 +61,4 @@ void LogCapture::clear()
     static_cast<CollectingAppender&>(*appender_).collected.clear();
 }
 
-}  // namespace velon_test
+}  // namespace test

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace velon_test {
+namespace test {
 
 struct LogLine {
     std::string level;     // "TRACE", "INFO", "WARN", "ERROR"
@@ -32,4 +32,4 @@ private:
     log4cplus::SharedAppenderPtr appender_;
 };
 
-}  // namespace velon_test
+}  // namespace test

@@ -2,6 +2,8 @@
 
 #include <chrono>
 
+#include "ScriptingCore/DOM/Document.h"
+#include "ScriptingCore/DOM/Window.h"
 #include "ScriptingCore/JSObject.h"
 #include "ScriptingCore/PromiseJoin.h"
 
@@ -95,6 +97,20 @@ PB::Promise<PB::VariantMap> PumpedHost::getObjectValues(const std::shared_ptr<PB
     for (const std::string& name : names)
         object->getProperty(name).done([values, name](PB::variant v) { (*values)[name] = v; });
     return *values;
+}
+
+}  // namespace test
+
+namespace test {
+
+std::shared_ptr<PB::DOM::Document> PumpedHost::getDOMDocument()
+{
+    return document ? _createDocument(document) : nullptr;
+}
+
+std::shared_ptr<PB::DOM::Window> PumpedHost::getDOMWindow()
+{
+    return window ? _createWindow(window) : nullptr;
 }
 
 }  // namespace test

@@ -36,6 +36,17 @@ public:
     std::size_t deferredReleases() const { return m_deferredReleases; }
     const std::vector<DelayedInvoke>& delayedInvokes() const { return m_delayed; }
 
+    // The page's window and document, when a test gives the host some.
+    std::shared_ptr<PB::JSObject> window;
+    std::shared_ptr<PB::JSObject> document;
+    std::vector<std::string> evaluated;
+
+    std::shared_ptr<PB::DOM::Document> getDOMDocument() override;
+    std::shared_ptr<PB::DOM::Window> getDOMWindow() override;
+    std::shared_ptr<PB::DOM::Element> getDOMElement() override { return nullptr; }
+    void evaluateJavaScript(const std::string& script) override { evaluated.push_back(script); }
+    using PB::BrowserHost::evaluateJavaScript;
+
     void* getContextID() const override { return const_cast<PumpedHost*>(this); }
     void invokeDelayed(long delayMs, const std::shared_ptr<PB::JSObject>& obj, const PB::VariantList& args,
                        std::string method) override;

@@ -1,4 +1,4 @@
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 #include <boost/filesystem.hpp>
 #include <boost/filesystem/fstream.hpp>
@@ -6,7 +6,7 @@
 #include <iterator>
 #include <stdexcept>
 
-namespace velon_test {
+namespace test {
 
 namespace fs = boost::filesystem;
 
@@ -53,4 +53,4 @@ std::size_t TempDir::entry_count() const
     return static_cast<std::size_t>(std::distance(fs::directory_iterator(path_), fs::directory_iterator()));
 }
 
-}  // namespace velon_test
+}  // namespace test

@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace velon_test {
+namespace test {
 
 class TempDir {
 public:
@@ -29,4 +29,4 @@ private:
     boost::filesystem::path path_;
 };
 
-}  // namespace velon_test
+}  // namespace test

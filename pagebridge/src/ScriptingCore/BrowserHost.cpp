@@ -4,6 +4,8 @@
 
 #include "ScriptingCore/DOM/Document.h"
 #include "ScriptingCore/DOM/Window.h"
+#include "ScriptingCore/Log.h"
+#include "ScriptingCore/utf8_tools.h"
 #include <vector>
 
 namespace PB {
@@ -33,6 +35,50 @@ std::shared_ptr<DOM::Element> BrowserHost::_createElement(const std::shared_ptr<
 std::shared_ptr<DOM::Node> BrowserHost::_createNode(const std::shared_ptr<JSObject>& obj) const
 {
     return std::make_shared<DOM::Node>(obj);
+}
+
+void BrowserHost::Navigate(const std::string&, const std::string&) {}
+
+void BrowserHost::evaluateJavaScript(const std::wstring& script)
+{
+    evaluateJavaScript(wstring_to_utf8(script));
+}
+
+namespace {
+struct HtmlLogRecord {
+    BrowserHostPtr host;
+    std::string message;
+};
+}  // namespace
+
+void BrowserHost::htmlLog(const std::string& msg)
+{
+    Log::info("BrowserHost", "Logging to HTML: " + msg, __FILE__, __LINE__, "PB::BrowserHost::htmlLog");
+    if (!m_htmlLogEnabled)
+        return;
+    auto record = std::make_unique<HtmlLogRecord>(HtmlLogRecord{shared_from_this(), msg});
+    if (ScheduleAsyncCall(&BrowserHost::AsyncHtmlLog, record.get()))
+        record.release();  // the call owns it now
+}
+
+void BrowserHost::AsyncHtmlLog(void* data)
+{
+    std::unique_ptr<HtmlLogRecord> record(static_cast<HtmlLogRecord*>(data));
+    try {
+        std::shared_ptr<DOM::Window> window = record->host->getDOMWindow();
+        if (!window || !window->getJSObject()->hasProperty("console"))
+            return;
+        const std::string message = record->message;
+        window->getProperty<JSObjectPtr>("console").done([message](JSObjectPtr console) {
+            if (!console)
+                return;
+            Log::info("BrowserHost", "Logging: " + message, __FILE__, __LINE__, "PB::BrowserHost::AsyncHtmlLog");
+            console->invoke("log", VariantList{variant(message)});
+        });
+    } catch (const std::exception&) {
+        Log::trace("BrowserHost", "Logging to browser console failed", __FILE__, __LINE__,
+                   "PB::BrowserHost::AsyncHtmlLog");
+    }
 }
 
 bool BrowserHost::isMainThread() const

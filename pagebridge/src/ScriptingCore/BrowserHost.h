@@ -38,6 +38,23 @@ public:
     // page object of the host.
     virtual void* getContextID() const = 0;
 
+    // The page's document, window (empty when there is none) and the
+    // plug-in's own element.
+    virtual std::shared_ptr<DOM::Document> getDOMDocument() = 0;
+    virtual std::shared_ptr<DOM::Window> getDOMWindow() = 0;
+    virtual std::shared_ptr<DOM::Element> getDOMElement() = 0;
+
+    // Opens the URL in the named frame; nothing in hosts that cannot.
+    virtual void Navigate(const std::string& url, const std::string& target);
+    virtual void evaluateJavaScript(const std::wstring& script);
+    // Runs the script in the page's window; throws script_error where the host cannot.
+    virtual void evaluateJavaScript(const std::string& script) = 0;
+
+    // Logs the message and writes it to the page's console.
+    virtual void htmlLog(const std::string& msg);
+    virtual void setHtmlLogEnabled(bool enabled) { m_htmlLogEnabled = enabled; }
+    static void AsyncHtmlLog(void* data);
+
     // Has the page call the method of the object (the object itself when the
     // name is empty) after the delay, on the main thread, without waiting.
     virtual void invokeDelayed(long delayMs, const std::shared_ptr<JSObject>& obj, const VariantList& args,
@@ -107,6 +124,7 @@ private:
     std::atomic<bool> m_isShutDown{false};
     mutable std::recursive_mutex m_retainedMutex;
     std::list<JSAPIPtr> m_retained;
+    std::atomic<bool> m_htmlLogEnabled{true};
 };
 
 using BrowserHostPtr = std::shared_ptr<BrowserHost>;

@@ -1,0 +1,58 @@
+#pragma once
+// The one place where the framework asks the product for its objects. The
+// product supplies one subclass, reached through getPluginFactory().
+// The host adapters add the operations that make their own objects.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "PluginCore/PluginCore.h"
+
+namespace PB {
+
+class PluginWindowWin;
+class PluginWindowlessWin;
+
+// How the product wants to log: kind 1 the debugger's channel, kind 2 a file.
+enum class LogMethod : int { Console = 1, File = 2 };
+using LoggingMethod = std::pair<LogMethod, std::string>;
+using LoggingMethodList = std::vector<LoggingMethod>;
+
+// What the browser hands over for a windowed plug-in: its child window.
+struct WindowContextWin {
+    void* handle = nullptr;
+};
+// What the browser hands over for a windowless plug-in: the drawable and the
+// host-side window object told of size changes.
+struct WindowContextWindowless {
+    void* drawable = nullptr;
+    std::shared_ptr<void> hostWindow;
+};
+
+class FactoryBase {
+public:
+    FactoryBase() = default;
+    FactoryBase(const FactoryBase&) = delete;
+    FactoryBase& operator=(const FactoryBase&) = delete;
+    virtual ~FactoryBase();
+
+    virtual PluginCorePtr createPlugin(const std::string& mimetype) = 0;
+    virtual void onModuleStart() {}
+    virtual void onModuleStop() {}
+    virtual void getLoggingMethods(LoggingMethodList& methods);
+    // The framework's log level: 1 trace, 2 debug, 4 info, 8 warn, 16 error.
+    virtual int getLogLevel();
+    // The caller owns the window it gets.
+    virtual PluginWindowWin* createPluginWindowWin(const WindowContextWin& context);
+    virtual PluginWindowlessWin* createPluginWindowless(const WindowContextWindowless& context);
+};
+
+using FactoryBasePtr = std::shared_ptr<FactoryBase>;
+
+}  // namespace PB
+
+// The product's process-wide factory, made on first use.
+PB::FactoryBasePtr getPluginFactory();
