@@ -4,6 +4,8 @@
 #include <openssl/pem.h>
 #include <openssl/cms.h>
 
+#include <thread>
+
 #include "fixture.h"
 #include "openssl_cli.h"
 #include "pki.h"
@@ -306,6 +308,41 @@ TEST_F(Signing, SignerNamedByFileSignsLikeOneGivenAsBytes) {
   EXPECT_EQ(AddSigner(context, DRAVIK_SOURCE_NAME, missing.c_str(), nullptr), DRAVIK_E_CERT_READ);
   EXPECT_EQ(AddSigner(context, 7, der.data(), nullptr), DRAVIK_E_PARAMETER);
   FreeSignCTX(context);
+}
+
+TEST_F(Signing, ThreadsSigningAtOnceEachGetAValidSignature) {
+  const Identity& signer = Pki::get().user(KeyKind::Gost256);
+  std::string where = containerFor(signer);
+  std::string cert = signer.certPem();
+  ASSERT_EQ(AddPSEPrivateKeyFromBufferEx(where.c_str(), nullptr, cert.data(), static_cast<uint32_t>(cert.size()), 0),
+            0);
+  ASSERT_EQ(SetOutputFormat(DRAVIK_FORMAT_DER), 0);
+  std::vector<std::string> signatures(4);
+  std::vector<std::thread> threads;
+  for (size_t i = 0; i < signatures.size(); ++i) {
+    threads.emplace_back([&, i] {
+      for (int round = 0; round < 5; ++round) {
+        DravikSignContext* context = GetSignCTX();
+        uint32_t length = static_cast<uint32_t>(cert.size());
+        std::string data = "thread " + std::to_string(i);
+        char* output = nullptr;
+        uint32_t outputLength = 0;
+        if (AddSigner(context, DRAVIK_SOURCE_BYTES, cert.data(), &length) == 0 &&
+            SignBufferEx(context, data.data(), static_cast<uint32_t>(data.size()), &output, &outputLength,
+                         DRAVIK_SIGN_DETACHED) == 0)
+          signatures[i] = std::string(output, outputLength);
+        BufferFree(output);
+        FreeSignCTX(context);
+      }
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t i = 0; i < signatures.size(); ++i) {
+    ASSERT_FALSE(signatures[i].empty()) << i;
+    std::string content;
+    CliResult verified = opensslVerify(signatures[i], "thread " + std::to_string(i), true, &content);
+    EXPECT_EQ(verified.exitCode, 0) << verified.output;
+  }
 }
 
 TEST_F(Signing, InjectedFailuresLeaveNothingHeld) {
