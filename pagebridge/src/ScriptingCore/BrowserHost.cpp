@@ -4,6 +4,7 @@
 
 #include "ScriptingCore/DOM/Document.h"
 #include "ScriptingCore/DOM/Window.h"
+#include "PluginCore/SystemProxyDetector.h"
 #include "ScriptingCore/Log.h"
 #include "ScriptingCore/utf8_tools.h"
 #include <vector>
@@ -35,6 +36,11 @@ std::shared_ptr<DOM::Element> BrowserHost::_createElement(const std::shared_ptr<
 std::shared_ptr<DOM::Node> BrowserHost::_createNode(const std::shared_ptr<JSObject>& obj) const
 {
     return std::make_shared<DOM::Node>(obj);
+}
+
+bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settings, std::string url)
+{
+    return SystemProxyDetector::get()->detectProxy(settings, std::move(url));
 }
 
 void BrowserHost::Navigate(const std::string&, const std::string&) {}

@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -49,6 +50,9 @@ public:
     virtual void evaluateJavaScript(const std::wstring& script);
     // Runs the script in the page's window; throws script_error where the host cannot.
     virtual void evaluateJavaScript(const std::string& script) = 0;
+
+    // The proxy the system would use for the URL ("type", "hostname", "port").
+    virtual bool detectProxySettings(std::map<std::string, std::string>& settings, std::string url);
 
     // Logs the message and writes it to the page's console.
     virtual void htmlLog(const std::string& msg);
