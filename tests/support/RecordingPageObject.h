@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "ScriptingCore/JSObject.h"
+#include "support/StubObjects.h"
 
 namespace test {
 
-class RecordingPageObject : public PB::JSObject {
+class RecordingPageObject : public StubMembers<PB::JSObject> {
 public:
     struct Call {
         std::string kind;  // "invoke" or "callHandlers"
@@ -20,7 +20,7 @@ public:
     };
 
     RecordingPageObject(std::string label, void* context, void* handle = nullptr)
-        : PB::JSObject(PB::BrowserHostPtr()), label(std::move(label)), context(context), handle(handle ? handle : this)
+        : StubMembers<PB::JSObject>(PB::BrowserHostPtr()), label(std::move(label)), context(context), handle(handle ? handle : this)
     {
     }
 
@@ -48,18 +48,7 @@ public:
     }
 
     void invalidate() override { valid = false; }
-    void getMemberNames(std::vector<std::string>& names) const override { names.clear(); }
-    std::size_t getMemberCount() const override { return 0; }
-    bool hasMethod(std::string) const override { return false; }
-    bool hasProperty(int) const override { return false; }
-    bool hasProperty(std::string) const override { return false; }
-    PB::Promise<PB::variant> getProperty(int) override { return PB::variant(); }
-    PB::Promise<PB::variant> getProperty(std::string) override { return PB::variant(); }
-    void setProperty(int, const PB::variant&) override {}
-    void setProperty(std::string, const PB::variant&) override {}
-    void removeProperty(int) override {}
-    void removeProperty(std::string) override {}
-    PB_JSAPI_KEEP_WIDE_FORMS(PB::JSObject);
+    PB_JSAPI_KEEP_WIDE_FORMS(StubMembers<PB::JSObject>);
 
 private:
     void record(Call call)

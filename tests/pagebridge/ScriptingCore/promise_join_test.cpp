@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Errors.h"
 #include "ScriptingCore/PromiseJoin.h"
 
 namespace {
@@ -12,14 +13,7 @@ using PB::Deferred;
 using PB::Promise;
 using PB::variant;
 
-std::string messageOf(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-}
+using test::messageOf;
 
 std::exception_ptr error(const char* text)
 {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "support/Errors.h"
 #include "ScriptingCore/Promise.h"
 
 namespace {
@@ -12,16 +13,7 @@ using PB::Deferred;
 using PB::Promise;
 using PB::variant;
 
-std::string messageOf(std::exception_ptr error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception& e) {
-        return e.what();
-    } catch (...) {
-        return "?";
-    }
-}
+using test::messageOf;
 
 // Records what reaches a promise's callbacks.
 struct Observer {
