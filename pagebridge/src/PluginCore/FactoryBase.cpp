@@ -1,6 +1,9 @@
 #include "PluginCore/FactoryBase.h"
 
-#include <stdexcept>
+#include <win32/window.h>
+
+#include "PluginCore/Win/PluginWindowWin.h"
+#include "PluginCore/Win/PluginWindowlessWin.h"
 
 namespace PB {
 
@@ -13,14 +16,14 @@ int FactoryBase::getLogLevel()
     return 4;
 }
 
-PluginWindowWin* FactoryBase::createPluginWindowWin(const WindowContextWin&)
+PluginWindowWin* FactoryBase::createPluginWindowWin(const WindowContextWin& context)
 {
-    throw std::runtime_error("No plug-in window can be made on this platform");
+    return PluginWindowWin::create(context.handle);
 }
 
-PluginWindowlessWin* FactoryBase::createPluginWindowless(const WindowContextWindowless&)
+PluginWindowlessWin* FactoryBase::createPluginWindowless(const WindowContextWindowless& context)
 {
-    throw std::runtime_error("No windowless plug-in window can be made on this platform");
+    return new PluginWindowlessWin(context.drawable, context.hostWindow);
 }
 
 }  // namespace PB

@@ -9,12 +9,15 @@
 #include <utility>
 #include <vector>
 
+#include <win32/types.h>
+
 #include "PluginCore/PluginCore.h"
 
 namespace PB {
 
 class PluginWindowWin;
 class PluginWindowlessWin;
+class WindowlessHostWindow;
 
 // How the product wants to log: kind 1 the debugger's channel, kind 2 a file.
 enum class LogMethod : int { Console = 1, File = 2 };
@@ -23,13 +26,13 @@ using LoggingMethodList = std::vector<LoggingMethod>;
 
 // What the browser hands over for a windowed plug-in: its child window.
 struct WindowContextWin {
-    void* handle = nullptr;
+    HWND handle = nullptr;
 };
 // What the browser hands over for a windowless plug-in: the drawable and the
 // host-side window object told of size changes.
 struct WindowContextWindowless {
-    void* drawable = nullptr;
-    std::shared_ptr<void> hostWindow;
+    HDC drawable = nullptr;
+    std::shared_ptr<WindowlessHostWindow> hostWindow;
 };
 
 class FactoryBase {
