@@ -1,21 +1,47 @@
-// Shows how values arriving from a page are read by the plug-in. The hosts
-// that load the whole module come later; until then this is the demo.
+// Shows how a page's call travels through the framework: values converted
+// to a method's parameter types, argument errors, results as promises. The
+// hosts that load the whole module come later; until then this is the demo.
 
 #include <iostream>
+#include <memory>
 #include <string>
 
-#include "ScriptingCore/variant.h"
+#include "ScriptingCore/JSAPIAuto.h"
 
 namespace {
 
-template <typename T>
-void show(const char* what, const PB::variant& value)
+// A scriptable object with one method, registered by name as the plug-in's
+// API object registers its fifty.
+class Greeter : public PB::JSAPIAuto {
+public:
+    Greeter() : PB::JSAPIAuto("<demo object>")
+    {
+        registerMethod("greet", PB::make_method(this, &Greeter::greet));
+    }
+    std::string greet(std::string name, int times)
+    {
+        std::string text;
+        for (int i = 0; i < times; ++i)
+            text += "Hello, " + name + "! ";
+        return text;
+    }
+};
+
+void call(const std::shared_ptr<Greeter>& object, const std::string& shown, const PB::VariantList& args)
 {
-    std::cout << "  " << what << " -> ";
+    std::cout << "  greet(" << shown << ") -> ";
     try {
-        std::cout << PB::variant(value.convert_cast<T>()).convert_cast<std::string>() << "\n";
-    } catch (const PB::bad_variant_cast& e) {
-        std::cout << "error: cannot convert " << e.from << " to " << e.to << "\n";
+        object->invoke("greet", args).done(
+            [](PB::variant result) { std::cout << '"' << result.convert_cast<std::string>() << "\"\n"; },
+            [](std::exception_ptr error) {
+                try {
+                    std::rethrow_exception(error);
+                } catch (const std::exception& e) {
+                    std::cout << "rejected: " << e.what() << "\n";
+                }
+            });
+    } catch (const PB::script_error& e) {
+        std::cout << "script error: " << e.what() << "\n";
     }
 }
 
@@ -23,19 +49,21 @@ void show(const char* what, const PB::variant& value)
 
 int main()
 {
-    std::cout << "npVelon demo: no host adapter is built yet, so this shows the value\n"
-                 "conversions every page call goes through.\n\n";
-    show<int>("int from \" 42xyz\"", PB::variant(" 42xyz"));
-    show<int>("int from 2147483648.0", PB::variant(2147483648.0));
-    show<unsigned int>("unsigned int from -0.5", PB::variant(-0.5));
-    show<bool>("bool from \"Yes\"", PB::variant("Yes"));
-    show<bool>("bool from 0.4", PB::variant(0.4));
-    show<std::string>("string from 3.14159265", PB::variant(3.14159265));
-    show<std::wstring>("wide string from a long long", PB::variant(5LL));
-    try {
-        PB::variant(1).cast<long>();
-    } catch (const PB::bad_variant_cast& e) {
-        std::cout << "  strict read of int as long -> " << e.what() << " (" << e.from << " to " << e.to << ")\n";
-    }
+    std::cout << "npVelon demo: no host adapter is built yet, so a page cannot load the\n"
+                 "plug-in. This shows what a page call goes through inside it.\n\n";
+    auto object = std::make_shared<Greeter>();
+    std::cout << "A scriptable object with a method greet(string, int):\n";
+    call(object, "\"page\", 2", {"page", 2});
+    call(object, "\"page\", \"3\"", {"page", "3"});
+    call(object, "\"page\", 2.9", {"page", 2.9});
+    call(object, "\"page\"", {"page"});
+    call(object, "\"page\", 1, true", {"page", 1, true});
+    call(object, "\"page\", \"many\"", {"page", "many"});
+    std::cout << "\nIts members as the page lists them:\n ";
+    std::vector<std::string> names;
+    object->getMemberNames(names);
+    for (const std::string& name : names)
+        std::cout << " " << name;
+    std::cout << "\n";
     return 0;
 }
