@@ -114,3 +114,35 @@ std::shared_ptr<PB::DOM::Window> PumpedHost::getDOMWindow()
 }
 
 }  // namespace test
+
+namespace test {
+
+namespace {
+// What an adapter does: its own stream for the request, with the request's
+// observer attached.
+std::shared_ptr<FedStream> openFor(const PB::BrowserStreamRequest& req, std::vector<std::weak_ptr<FedStream>>& list)
+{
+    auto stream = std::make_shared<FedStream>(req);
+    if (req.getEventSink())
+        stream->AttachObserver(req.getEventSink());
+    list.push_back(stream);
+    return stream;
+}
+}  // namespace
+
+PB::BrowserStreamPtr PumpedHost::_createStream(const PB::BrowserStreamRequest& req)
+{
+    return refuseStreams ? nullptr : openFor(req, streams);
+}
+
+PB::BrowserStreamPtr PumpedHost::_createUnsolicitedStream(const PB::BrowserStreamRequest& req)
+{
+    return refuseUnsolicited ? nullptr : openFor(req, unsolicited);
+}
+
+std::shared_ptr<FedStream> PumpedHost::lastStream() const
+{
+    return streams.empty() ? nullptr : streams.back().lock();
+}
+
+}  // namespace test

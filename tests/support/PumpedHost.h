@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ScriptingCore/BrowserHost.h"
+#include "support/FedStream.h"
 
 namespace test {
 
@@ -41,6 +42,16 @@ public:
     std::shared_ptr<PB::JSObject> document;
     std::vector<std::string> evaluated;
 
+    // The streams the host opened, solicited or not, in order; held weakly,
+    // so that a test sees when the plug-in side lets go. The test feeds them.
+    std::vector<std::weak_ptr<FedStream>> streams;
+    std::vector<std::weak_ptr<FedStream>> unsolicited;
+    // A host that can open no stream (or no unsolicited one).
+    bool refuseStreams = false;
+    bool refuseUnsolicited = false;
+    // The last stream opened; empty when it is gone.
+    std::shared_ptr<FedStream> lastStream() const;
+
     std::shared_ptr<PB::DOM::Document> getDOMDocument() override;
     std::shared_ptr<PB::DOM::Window> getDOMWindow() override;
     std::shared_ptr<PB::DOM::Element> getDOMElement() override { return nullptr; }
@@ -57,6 +68,8 @@ public:
 
 protected:
     bool _scheduleAsyncCall(void (*func)(void*), void* userData) const override;
+    PB::BrowserStreamPtr _createStream(const PB::BrowserStreamRequest& req) override;
+    PB::BrowserStreamPtr _createUnsolicitedStream(const PB::BrowserStreamRequest& req) override;
 
 private:
     mutable std::mutex m_mutex;

@@ -2,6 +2,10 @@
 
 #include <algorithm>
 
+#include "PluginCore/BrowserStream.h"
+#include "PluginCore/BrowserStreamManager.h"
+#include "PluginCore/BrowserStreamRequest.h"
+#include "PluginCore/SimpleStreamHelper.h"
 #include "ScriptingCore/DOM/Document.h"
 #include "ScriptingCore/DOM/Window.h"
 #include "PluginCore/SystemProxyDetector.h"
@@ -12,7 +16,9 @@
 namespace PB {
 
 BrowserHost::BrowserHost()
-    : m_asyncCallManager(std::make_shared<AsyncCallManager>()), m_mainThread(std::this_thread::get_id())
+    : m_asyncCallManager(std::make_shared<AsyncCallManager>()),
+      m_mainThread(std::this_thread::get_id()),
+      m_streamManager(std::make_shared<BrowserStreamManager>())
 {
 }
 
@@ -41,6 +47,67 @@ std::shared_ptr<DOM::Node> BrowserHost::_createNode(const std::shared_ptr<JSObje
 bool BrowserHost::detectProxySettings(std::map<std::string, std::string>& settings, std::string url)
 {
     return SystemProxyDetector::get()->detectProxy(settings, std::move(url));
+}
+
+std::shared_ptr<BrowserStreamManager> BrowserHost::streamManager() const
+{
+    std::lock_guard<std::mutex> lock(m_streamManagerMutex);
+    return m_streamManager;
+}
+
+std::shared_ptr<BrowserStream> BrowserHost::createStream(const std::string& url,
+                                                         const std::shared_ptr<PluginEventSink>& callback, bool cache,
+                                                         bool seekable, std::size_t internalBufferSize)
+{
+    BrowserStreamRequest req(url, "GET", true);
+    req.setEventSink(callback);
+    req.cache = cache;
+    req.seekable = seekable;
+    req.internalBufferSize = internalBufferSize;
+    return createStream(req, true);
+}
+
+std::shared_ptr<BrowserStream> BrowserHost::createPostStream(const std::string& url,
+                                                             const std::shared_ptr<PluginEventSink>& callback,
+                                                             const std::string& postdata, bool cache, bool seekable,
+                                                             std::size_t internalBufferSize)
+{
+    BrowserStreamRequest req(url, "POST", true);
+    req.setEventSink(callback);
+    req.setPostData(postdata);
+    req.cache = cache;
+    req.seekable = seekable;
+    req.internalBufferSize = internalBufferSize;
+    return createStream(req, true);
+}
+
+std::shared_ptr<BrowserStream> BrowserHost::createStream(const BrowserStreamRequest& req, bool enableAsync)
+{
+    if (enableAsync && req.getCallback() && !req.getEventSink()) {
+        const std::shared_ptr<SimpleStreamHelper> helper = SimpleStreamHelper::AsyncRequest(shared_from_this(), req);
+        return helper ? helper->getStream() : nullptr;
+    }
+    return openKeptStream(req, false);
+}
+
+std::shared_ptr<BrowserStream> BrowserHost::createUnsolicitedStream(const BrowserStreamRequest& req)
+{
+    return openKeptStream(req, true);
+}
+
+std::shared_ptr<BrowserStream> BrowserHost::openKeptStream(const BrowserStreamRequest& req, bool unsolicited)
+{
+    // Held across the opening: a shutdown meanwhile closes the stream with the manager.
+    const std::shared_ptr<BrowserStreamManager> manager = streamManager();
+    if (!manager || isShutDown()) {
+        Log::warn("BrowserHost", "No stream opened after shutdown: " + req.uri.toString(), __FILE__, __LINE__,
+                  "PB::BrowserHost::openKeptStream");
+        return nullptr;
+    }
+    std::shared_ptr<BrowserStream> stream = unsolicited ? _createUnsolicitedStream(req) : _createStream(req);
+    if (stream)
+        manager->retainStream(stream);
+    return stream;
 }
 
 void BrowserHost::Navigate(const std::string&, const std::string&) {}
@@ -119,11 +186,16 @@ void BrowserHost::shutdown()
         m_retained.clear();
         doDeferredRelease();
     }
+    // Declared before the lock, so that the kept streams are closed once
+    // the lock is released.
+    std::shared_ptr<BrowserStreamManager> streams;
     // Upgrade mode is granted while callers hold the lock shared, so waiting
     // callers are not waited for: they see the flag within one slice.
     boost::upgrade_lock<boost::shared_mutex> lock(crossThreadLock);
     m_isShutDown = true;
     m_asyncCallManager->shutdown();
+    std::lock_guard<std::mutex> managerLock(m_streamManagerMutex);
+    streams.swap(m_streamManager);
 }
 
 void BrowserHost::retainJSAPI(const JSAPIPtr& obj)

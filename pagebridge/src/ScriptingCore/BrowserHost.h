@@ -7,6 +7,7 @@
 #include <boost/thread/shared_mutex.hpp>
 
 #include <atomic>
+#include <cstddef>
 #include <list>
 #include <map>
 #include <memory>
@@ -21,6 +22,10 @@
 namespace PB {
 
 class JSObject;
+class PluginEventSink;
+class BrowserStream;
+class BrowserStreamRequest;
+class BrowserStreamManager;
 namespace DOM {
 class Node;
 class Element;
@@ -38,6 +43,21 @@ public:
     // An opaque identifier of the page this host serves; the same for every
     // page object of the host.
     virtual void* getContextID() const = 0;
+
+    // URL streams. A stream opened here is kept until it completes, even when
+    // the caller drops it; after shutdown no stream is opened (empty result).
+    virtual std::shared_ptr<BrowserStream> createStream(const std::string& url,
+                                                        const std::shared_ptr<PluginEventSink>& callback,
+                                                        bool cache, bool seekable, std::size_t internalBufferSize);
+    // A request with a completion callback and no event sink (and async
+    // enabled) is served by the simple stream helper; any other by the host.
+    virtual std::shared_ptr<BrowserStream> createStream(const BrowserStreamRequest& req, bool enableAsync);
+    virtual std::shared_ptr<BrowserStream> createPostStream(const std::string& url,
+                                                            const std::shared_ptr<PluginEventSink>& callback,
+                                                            const std::string& postdata, bool cache, bool seekable,
+                                                            std::size_t internalBufferSize);
+    // A stream the browser did not ask for.
+    virtual std::shared_ptr<BrowserStream> createUnsolicitedStream(const BrowserStreamRequest& req);
 
     // The page's document, window (empty when there is none) and the
     // plug-in's own element.
@@ -119,15 +139,26 @@ protected:
     // Arranges for func(userData) to be called once on the main thread, soon,
     // without waiting; false when it cannot, and then it must never call it.
     virtual bool _scheduleAsyncCall(void (*func)(void*), void* userData) const = 0;
+    // A stream of the host's own kind for the request, with the request's
+    // event sink attached; empty when the host cannot open one.
+    virtual std::shared_ptr<BrowserStream> _createStream(const BrowserStreamRequest& req) = 0;
+    virtual std::shared_ptr<BrowserStream> _createUnsolicitedStream(const BrowserStreamRequest& req) = 0;
 
     mutable boost::shared_mutex crossThreadLock;
 
 private:
+    // The manager that keeps opened streams; empty once shut down.
+    std::shared_ptr<BrowserStreamManager> streamManager() const;
+    // Has the adapter open the stream and hands it to the manager to keep.
+    std::shared_ptr<BrowserStream> openKeptStream(const BrowserStreamRequest& req, bool unsolicited);
+
     std::shared_ptr<AsyncCallManager> m_asyncCallManager;
     std::thread::id m_mainThread;
     std::atomic<bool> m_isShutDown{false};
     mutable std::recursive_mutex m_retainedMutex;
     std::list<JSAPIPtr> m_retained;
+    mutable std::mutex m_streamManagerMutex;
+    std::shared_ptr<BrowserStreamManager> m_streamManager;
     std::atomic<bool> m_htmlLogEnabled{true};
 };
 
