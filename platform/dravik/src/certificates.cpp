@@ -77,6 +77,11 @@ X509Ptr certificateFrom(int source, const void* certificate, uint32_t length) {
   }
 }
 
+X509* liveCertificate(const DravikCertificateContext* context) {
+  DravikCertificateContext* live = contexts().find(context);
+  return live ? live->certificate.get() : nullptr;
+}
+
 size_t liveCertificateContexts() { return contexts().size(); }
 
 }  // namespace dravik

@@ -21,6 +21,8 @@ X509Ptr readCertificateAt(const std::string& path);
 // The certificate named by a source kind: DRAVIK_SOURCE_NAME (a path) or
 // DRAVIK_SOURCE_BYTES; 207 for another kind.
 X509Ptr certificateFrom(int source, const void* certificate, uint32_t length);
+// The certificate of a live context; null for anything else.
+X509* liveCertificate(const DravikCertificateContext* context);
 size_t liveCertificateContexts();
 
 }  // namespace dravik

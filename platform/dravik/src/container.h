@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "ossl.h"
@@ -10,6 +11,13 @@
 #include "secret.h"
 
 namespace dravik {
+
+// A key and where it came from: the key file's path relative to its container
+// ("key01.key", "keys/rsa00000001.key"), or empty for a standalone key file.
+struct NamedKey {
+  std::string name;
+  KeyPtr key;
+};
 
 class Container {
  public:
@@ -19,11 +27,18 @@ class Container {
   // 169 when folder holds no readable container.
   static Container open(const std::filesystem::path& folder);
 
+  const std::filesystem::path& folder() const { return folder_; }
   bool accepts(const Secret& password) const { return verifier_.matches(password); }
   // Every key, decrypted with an accepted password; 168 when one is damaged.
-  std::vector<KeyPtr> keys(const Secret& password) const;
-  // Adds key under an accepted password; 216 when it cannot be written.
-  void store(EVP_PKEY* key, const Secret& password) const;
+  std::vector<NamedKey> keys(const Secret& password) const;
+  // Adds key under an accepted password as the next free "keyNN.key", or as
+  // name (relative to the folder); 195 when name is taken, 216 when it
+  // cannot be written.
+  void store(EVP_PKEY* key, const Secret& password, const std::string& name = "") const;
+  // Re-encrypts every key and the verifier under fresh. Everything is written
+  // beside the old files first, so that a failure leaves the container as it
+  // was; 168 for a damaged key, 216 when it cannot be written.
+  void changePassword(const Secret& old, const Secret& fresh);
 
  private:
   std::filesystem::path folder_;

@@ -24,7 +24,12 @@ const std::set<std::string>& forcibleFunctions() {
       "GetCertificateNotBeforeBuffer", "GetCertificateNotAfterBuffer", "GetCertFingerprintBuffer",
       "GetCertificateInfoBufferEx", "ConvertEncodedObject", "AddCAs", "AddCertificates",
       "AddCRLs", "CADB_by_dir", "CADB_is_dir", "FileExists", "TokenInserted", "GetTokenInfo",
-      "LogoutToken", "CopyCertificate"};
+      "LogoutToken", "CopyCertificate", "SetNewKeysAlgorithm", "SetKeysLength", "SetKeyUsage",
+      "AddCertificatePolicy", "SetSubjectSignTool", "SetDistinguishedNameAttribute", "ResetDistinguishedName",
+      "PSE_Generation", "NewKeysGenerationEx", "PSE_ChangePassword", "PSE_Copy", "GetPrivateKeyAlgorithm",
+      "CertAndPSEPrivateKeysMatchBuffer", "SetSignEncapsulatedContentType", "MakeRevocationRequest",
+      "DK_GetRequestContext", "DK_GetRequestContextParam", "GetRequestFingerprintBuffer", "GetRequestInfoBuffer",
+      "GetX509NameAttributeNumber", "GetX509NameAttributeOID", "GetX509NameAttributeValue", "GetX509NameString"};
   return names;
 }
 

@@ -21,12 +21,17 @@ namespace {
 struct Opened {
   std::string device;  // the token it came from, if any
   std::optional<Secret> password;
-  std::vector<KeyPtr> keys;
+  std::vector<NamedKey> keys;
 };
 
 std::map<std::string, Opened>& opened() {
   static std::map<std::string, Opened> cache;
   return cache;
+}
+
+std::optional<Secret> cachedPassword(const std::string& path) {
+  auto found = opened().find(path);
+  return found == opened().end() ? std::nullopt : found->second.password;
 }
 
 // Passwords tried before anyone is asked: the one given, the one that opened
@@ -39,33 +44,22 @@ std::vector<Secret> silentCandidates(const char* given, const std::optional<Secr
   return candidates;
 }
 
-Opened openContainer(const std::string& path, const Location& where, const char* given,
-                     const std::optional<Secret>& cached) {
-  Container container = Container::open(where.local);
-  std::optional<Secret> password;
+Secret unlock(const std::string& path, const Container& container, const char* given,
+              const std::optional<Secret>& cached) {
   for (const Secret& candidate : silentCandidates(given, cached)) {
-    if (container.accepts(candidate)) {
-      password = candidate;
-      break;
-    }
+    if (container.accepts(candidate)) return candidate;
   }
-  if (!password) {
-    const Callbacks& c = callbacks();
-    password = askPassword({c.psePassword, c.pseError, DRAVIK_E_CONTAINER, path},
-                           [&](const Secret& typed) { return container.accepts(typed); });
-  }
-  Opened result;
-  result.keys = container.keys(*password);
-  result.password = std::move(password);
-  return result;
+  const Callbacks& c = callbacks();
+  return askPassword({c.psePassword, c.pseError, DRAVIK_E_CONTAINER, path},
+                     [&](const Secret& typed) { return container.accepts(typed); });
 }
 
 Opened openKeyFile(const std::string& path, const Location& where, const char* given,
-                   const std::optional<Secret>& cached) {
+                   const std::optional<Secret>& cached, KeyFilePrompt prompt) {
   KeyFile file = KeyFile::read(where.local);
   Opened result;
   if (!file.encrypted()) {
-    result.keys.push_back(file.open(Secret()));
+    result.keys.push_back(NamedKey{"", file.open(Secret())});
     return result;
   }
   KeyPtr key;
@@ -76,49 +70,52 @@ Opened openKeyFile(const std::string& path, const Location& where, const char* g
     }
   }
   if (!key) {
+    require(prompt == KeyFilePrompt::Ask, DRAVIK_E_KEY_READ);
     const Callbacks& c = callbacks();
     result.password = askPassword({c.keyPassword, c.privateKeyError, DRAVIK_E_KEY_READ, path},
                                   [&](const Secret& typed) { return (key = file.open(typed)) != nullptr; });
   }
-  result.keys.push_back(key);
+  result.keys.push_back(NamedKey{"", key});
   return result;
 }
 
-const std::vector<KeyPtr>& keysAt(const std::string& path, const char* given) {
-  Location where = locate(path);
-  if (where.onToken) loginToken(where.device);
-  auto found = opened().find(path);
-  if (found != opened().end() && !found->second.keys.empty()) return found->second.keys;
-  std::optional<Secret> cached;
-  if (found != opened().end()) cached = found->second.password;
-
-  Opened result;
-  std::error_code error;
-  if (Container::exists(where.local))
-    result = openContainer(path, where, given, cached);
-  else if (std::filesystem::is_regular_file(where.local, error))
-    result = openKeyFile(path, where, given, cached);
-  else
-    fail(DRAVIK_E_CONTAINER);
-  result.device = where.device;
-  Opened& slot = opened()[path];
-  slot = std::move(result);
-  return slot.keys;
-}
-
-KeyPtr fitting(const std::vector<KeyPtr>& keys, X509* certificate) {
+KeyPtr fitting(const std::vector<NamedKey>& keys, X509* certificate) {
   EVP_PKEY* wanted = X509_get0_pubkey(certificate);
   if (!wanted) return nullptr;
-  for (const KeyPtr& key : keys) {
-    if (EVP_PKEY_eq(wanted, key.get()) == 1) return key;
+  for (const NamedKey& named : keys) {
+    if (EVP_PKEY_eq(wanted, named.key.get()) == 1) return named.key;
   }
   return nullptr;
 }
 
 }  // namespace
 
+const std::vector<NamedKey>& openedKeys(const std::string& path, const char* given, KeyFilePrompt prompt) {
+  Location where = locate(path);
+  if (where.onToken) loginToken(where.device);
+  auto found = opened().find(path);
+  if (found != opened().end() && !found->second.keys.empty()) return found->second.keys;
+  std::optional<Secret> cached = cachedPassword(path);
+
+  Opened result;
+  std::error_code error;
+  if (Container::exists(where.local)) {
+    Container container = Container::open(where.local);
+    result.password = unlock(path, container, given, cached);
+    result.keys = container.keys(*result.password);
+  } else if (std::filesystem::is_regular_file(where.local, error)) {
+    result = openKeyFile(path, where, given, cached, prompt);
+  } else {
+    fail(DRAVIK_E_CONTAINER);
+  }
+  result.device = where.device;
+  Opened& slot = opened()[path];
+  slot = std::move(result);
+  return slot.keys;
+}
+
 KeyPtr loadKeyFor(const std::string& path, const char* password, X509* certificate) {
-  KeyPtr key = fitting(keysAt(path, password), certificate);
+  KeyPtr key = fitting(openedKeys(path, password), certificate);
   require(key != nullptr, DRAVIK_E_KEY_NOT_LOADED);
   return key;
 }
@@ -128,6 +125,24 @@ KeyPtr loadedKeyFor(X509* certificate) {
     if (KeyPtr key = fitting(entry.keys, certificate)) return key;
   }
   return nullptr;
+}
+
+UnlockedContainer unlockContainer(const std::string& path, const char* given) {
+  Location where = locate(path);
+  if (where.onToken) loginToken(where.device);
+  Container container = Container::open(where.local);
+  Secret password = unlock(path, container, given, cachedPassword(path));
+  Opened& slot = opened()[path];
+  slot.device = where.device;
+  slot.password = password;
+  return UnlockedContainer{std::move(container), std::move(password)};
+}
+
+void rememberPassword(const std::string& path, const Secret& password) {
+  Opened& slot = opened()[path];
+  slot.device = locate(path).device;
+  slot.password = password;
+  slot.keys.clear();
 }
 
 void forgetKeysOn(const std::string& device) {

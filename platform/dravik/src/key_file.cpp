@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <system_error>
 
 #include "dravik/dravik.h"
 #include "encoding.h"
@@ -71,6 +72,17 @@ std::string encryptKey(EVP_PKEY* key, const Secret& password) {
   BioPtr bio(BIO_new(BIO_s_mem()));
   require(bio && PEM_write_bio_PKCS8(bio.get(), sealed.get()) == 1, DRAVIK_E_INTERNAL);
   return bioBytes(bio.get());
+}
+
+bool writePrivateFile(const std::filesystem::path& file, const std::string& bytes) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  if (file.has_parent_path()) fs::create_directories(file.parent_path(), error);
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  // Narrowed before the key goes in.
+  fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write, error);
+  return !error && out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())) && out.flush();
 }
 
 }  // namespace dravik

@@ -31,4 +31,7 @@ class KeyFile {
 // The key as an encrypted PKCS#8 PEM text under password (PBES2, AES-256).
 std::string encryptKey(EVP_PKEY* key, const Secret& password);
 
+// Writes a file only its owner may read, creating its folder; false on failure.
+bool writePrivateFile(const std::filesystem::path& file, const std::string& bytes);
+
 }  // namespace dravik

@@ -4,8 +4,10 @@
 #include "callbacks.h"
 #include "engine.h"
 #include "home.h"
+#include "key_algorithms.h"
 #include "key_cache.h"
 #include "request_extensions.h"
+#include "request_subject.h"
 #include "settings.h"
 #include "tokens.h"
 #include "trust_store.h"
@@ -18,6 +20,8 @@ int initCount = 0;
 void dropState() {
   resetSettings();
   resetRequestExtensions();
+  resetRequestSubject();
+  resetKeyGeneration();
   resetCallbacks();
   clearKeyCache();
   clearTrust();

@@ -4,8 +4,9 @@
 
 namespace dravik {
 
-// Drops every process-wide state (settings, callbacks, request extensions,
-// trust material, cached keys, token logins) and forgets the init count.
+// Drops every process-wide state (settings, callbacks, the request being
+// built, the key-generation choice, trust material, cached keys, token
+// logins) and forgets the init count.
 void resetLibrary();
 
 }  // namespace dravik

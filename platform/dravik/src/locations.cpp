@@ -60,6 +60,12 @@ std::optional<std::string> deviceOf(const std::string& path) {
   return path.substr(0, end);
 }
 
+std::filesystem::path fileSystemPath(const std::string& path) {
+  std::string local = path;
+  for (char& c : local) c = c == '\\' ? '/' : c;
+  return local;
+}
+
 std::filesystem::path tokensFolder() { return homeFolder() / "tokens"; }
 
 std::filesystem::path tokenFolder(const std::string& device) { return tokensFolder() / encodeDevice(device); }
@@ -68,11 +74,21 @@ std::string tokenPath(const std::string& device, const std::string& inner) {
   return inner.empty() ? device : device + "\\" + inner;
 }
 
+std::string joinPath(const std::string& base, const std::string& relative) {
+  bool backslashes = deviceOf(base) || (base.find('\\') != std::string::npos && base.find('/') == std::string::npos);
+  char separator = backslashes ? '\\' : '/';
+  std::string joined = base;
+  while (!joined.empty() && isSeparator(joined.back())) joined.pop_back();
+  joined += separator;
+  for (char c : relative) joined += isSeparator(c) ? separator : c;
+  return joined;
+}
+
 Location locate(const std::string& path) {
   Location location;
   std::optional<std::string> device = deviceOf(path);
   if (!device) {
-    location.local = path;
+    location.local = fileSystemPath(path);
     return location;
   }
   location.onToken = true;

@@ -17,11 +17,17 @@ struct Location {
 
 // The device path at the start of path, when path names a token.
 std::optional<std::string> deviceOf(const std::string& path);
+// A file-system path with backslashes read as folder separators, so that paths
+// built the Windows way ("<container>\keys\a.key") name what they mean.
+std::filesystem::path fileSystemPath(const std::string& path);
 // 207 for a token path with "." or ".." parts, which could leave the token.
 Location locate(const std::string& path);
 std::filesystem::path tokensFolder();
 std::filesystem::path tokenFolder(const std::string& device);
 // The library's name for an entry inside a token: device, "\", inner.
 std::string tokenPath(const std::string& device, const std::string& inner);
+// The path of relative ("keys/a.key") inside the folder base names, written
+// with base's separators: backslashes on a token or when base has only those.
+std::string joinPath(const std::string& base, const std::string& relative);
 
 }  // namespace dravik

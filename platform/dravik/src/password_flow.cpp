@@ -53,6 +53,11 @@ Secret askPassword(const PasswordRequest& request, const std::function<bool(cons
   fail(DRAVIK_E_ABORTED);
 }
 
+Secret newPassword(const char* given, DravikPasswordCallback ask, const std::string& name) {
+  if (given) return Secret(std::string(given));
+  return askPassword({ask, nullptr, DRAVIK_E_ABORTED, name}, [](const Secret&) { return true; });
+}
+
 Secret askPin(DravikTokenPinCallback ask, const std::string& device, const std::string& label,
               const std::function<bool(const Secret&)>& accept) {
   if (!ask) fail(DRAVIK_E_ABORTED);

@@ -21,6 +21,10 @@ struct PasswordRequest {
 // gives up: wrongCode. Cancel, or DRAVIK_MAX_PROMPTS prompts: 184.
 Secret askPassword(const PasswordRequest& request, const std::function<bool(const Secret&)>& accept);
 
+// A new password: given when not null, else asked once through ask (184
+// without a callback, or when cancelled).
+Secret newPassword(const char* given, DravikPasswordCallback ask, const std::string& name);
+
 // Asks for the PIN of the token at device until accept takes one; a wrong
 // PIN asks again. No callback, cancel, or too many prompts: 184.
 Secret askPin(DravikTokenPinCallback ask, const std::string& device, const std::string& label,

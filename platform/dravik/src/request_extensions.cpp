@@ -7,6 +7,8 @@
 namespace dravik {
 namespace {
 
+constexpr uint32_t kKnownKeyUsages = 0x1FF;
+
 RequestExtensions& extensions() {
   static RequestExtensions instance;
   return instance;
@@ -18,6 +20,15 @@ bool validOid(const char* oid) {
   ASN1_OBJECT* object = OBJ_txt2obj(oid, 1);
   if (!object) return false;
   ASN1_OBJECT_free(object);
+  return true;
+}
+
+// A URI as an IA5String holds it: printable ASCII without blanks.
+bool validUri(const char* uri) {
+  if (!*uri) return false;
+  for (const char* c = uri; *c; ++c) {
+    if (*c <= ' ' || *c > '~') return false;
+  }
   return true;
 }
 
@@ -52,6 +63,33 @@ extern "C" DRAVIK_API int AddExtendedKeyUsage(const char* oid, int critical) {
                    e.extendedKeyUsageCritical = e.extendedKeyUsageCritical || critical != 0;
                    return 0;
                  });
+}
+
+extern "C" DRAVIK_API int SetKeyUsage(uint32_t usage, int critical) {
+  return callInt("SetKeyUsage", Needs::Init, Args().hex("usage", usage).number("critical", critical), [&] {
+    require((usage & ~kKnownKeyUsages) == 0, DRAVIK_E_PARAMETER);
+    RequestExtensions& e = extensions();
+    e.keyUsage = usage;
+    e.keyUsageCritical = critical != 0;
+    return 0;
+  });
+}
+
+extern "C" DRAVIK_API int AddCertificatePolicy(const char* oid, const char* cpsUri) {
+  return callInt("AddCertificatePolicy", Needs::Init, Args().text("oid", oid).text("cpsUri", cpsUri), [&] {
+    require(oid != nullptr, DRAVIK_E_NULL_PARAM);
+    require(validOid(oid), DRAVIK_E_EXTENSION_PARSE);
+    require(!cpsUri || validUri(cpsUri), DRAVIK_E_EXTENSION_PARSE);
+    extensions().policies.push_back(CertificatePolicy{oid, cpsUri ? cpsUri : ""});
+    return 0;
+  });
+}
+
+extern "C" DRAVIK_API int SetSubjectSignTool(void) {
+  return callInt("SetSubjectSignTool", Needs::Init, Args(), [&] {
+    extensions().subjectSignTool = true;
+    return 0;
+  });
 }
 
 extern "C" DRAVIK_API int ResetExtensions(void) {

@@ -6,6 +6,7 @@
 #include "buffers.h"
 #include "certificates.h"
 #include "clock.h"
+#include "cmc.h"
 #include "encoding.h"
 #include "engine.h"
 #include "handles.h"
@@ -15,8 +16,6 @@
 
 namespace dravik {
 namespace {
-
-constexpr const char* kSignaturePemLabel = "CMS";
 
 HandleRegistry<DravikSignContext>& contexts() {
   static HandleRegistry<DravikSignContext> registry;
@@ -41,36 +40,51 @@ void stampSigningTime(CMS_SignerInfo* signer) {
           DRAVIK_E_SIGN_INIT);
 }
 
-std::string sign(const DravikSignContext& context, const void* data, uint32_t length, int mode) {
-  const Settings& s = settings();
-  const EVP_MD* digest = signingDigest(context.key.get());
-  unsigned int flags = CMS_BINARY | CMS_PARTIAL;
-  if (mode == DRAVIK_SIGN_DETACHED) flags |= CMS_DETACHED;
-  unsigned int signerFlags = CMS_BINARY;
-  if (!s.insertCertificate) signerFlags |= CMS_NOCERTS;
-  if (!s.insertSigningTime) signerFlags |= CMS_NOATTR;
-  if (s.pkcs7Flags & DRAVIK_PKCS7_NO_SMIME_CAPABILITIES) signerFlags |= CMS_NOSMIMECAP;
+std::string signature(const DravikSignContext& context, const void* data, uint32_t length, int mode) {
+  SignedDataShape shape;
+  shape.signer = context.certificate.get();
+  shape.key = context.key.get();
+  shape.detached = mode == DRAVIK_SIGN_DETACHED;
+  if (context.contentType == DRAVIK_CONTENT_CMC) {
+    // A CMC message without its PKIData would say nothing: it always
+    // travels inside.
+    std::string pkiData = requestPkiData(decodeRequest(data, length).get());
+    shape.contentType = pkiDataType();
+    shape.detached = false;
+    return encodeAs(signedData(pkiData.data(), pkiData.size(), shape), kSignaturePemLabel, settings().outputFormat);
+  }
+  return encodeAs(signedData(data, length, shape), kSignaturePemLabel, settings().outputFormat);
+}
 
+}  // namespace
+
+std::string signedData(const void* content, size_t length, const SignedDataShape& shape) {
+  const Settings& s = settings();
+  unsigned int flags = CMS_BINARY | CMS_PARTIAL;
+  if (shape.detached) flags |= CMS_DETACHED;
   CmsPtr cms(CMS_sign(nullptr, nullptr, nullptr, nullptr, flags));
   require(cms != nullptr, DRAVIK_E_SIGN_INIT);
-  CMS_SignerInfo* signer =
-      CMS_add1_signer(cms.get(), context.certificate.get(), context.key.get(), digest, signerFlags);
+  if (shape.contentType) require(CMS_set1_eContentType(cms.get(), shape.contentType) == 1, DRAVIK_E_SIGN_INIT);
+  bool attributes = s.insertSigningTime || shape.contentType != nullptr;
+  unsigned int signerFlags = CMS_BINARY;
+  if (!s.insertCertificate) signerFlags |= CMS_NOCERTS;
+  if (!attributes) signerFlags |= CMS_NOATTR;
+  if (s.pkcs7Flags & DRAVIK_PKCS7_NO_SMIME_CAPABILITIES) signerFlags |= CMS_NOSMIMECAP;
+  CMS_SignerInfo* signer = CMS_add1_signer(cms.get(), shape.signer, shape.key, signingDigest(shape.key), signerFlags);
   require(signer != nullptr, DRAVIK_E_SIGN_INIT);
-  if (s.insertSigningTime) stampSigningTime(signer);
+  if (attributes) stampSigningTime(signer);
   static const char kNoData = 0;
-  BioPtr content = readOnlyBio(length ? data : &kNoData, length);
-  require(content != nullptr, DRAVIK_E_MEMORY);
-  require(CMS_final(cms.get(), content.get(), nullptr, flags) == 1, DRAVIK_E_SIGN_FINAL);
+  BioPtr data = readOnlyBio(length ? content : &kNoData, length);
+  require(data != nullptr, DRAVIK_E_MEMORY);
+  require(CMS_final(cms.get(), data.get(), nullptr, flags) == 1, DRAVIK_E_SIGN_FINAL);
 
   unsigned char* der = nullptr;
   int derLength = i2d_CMS_ContentInfo(cms.get(), &der);
   require(derLength > 0, DRAVIK_E_ASN1_ENCODE);
   std::string bytes(reinterpret_cast<char*>(der), static_cast<size_t>(derLength));
   OPENSSL_free(der);
-  return encodeAs(bytes, kSignaturePemLabel, s.outputFormat);
+  return bytes;
 }
-
-}  // namespace
 
 size_t liveSignContexts() { return contexts().size(); }
 
@@ -121,7 +135,18 @@ extern "C" DRAVIK_API int SignBufferEx(DravikSignContext* context, const void* d
     require(mode == DRAVIK_SIGN_ATTACHED || mode == DRAVIK_SIGN_DETACHED, DRAVIK_E_PARAMETER);
     require(live.certificate != nullptr, DRAVIK_E_NO_SIGNER);
     require(live.key != nullptr, DRAVIK_E_KEY_NOT_LOADED);
-    handOut(sign(live, data, length, mode), output, outputLength);
+    handOut(signature(live, data, length, mode), output, outputLength);
+    return 0;
+  });
+}
+
+extern "C" DRAVIK_API int SetSignEncapsulatedContentType(DravikSignContext* context, int contentType) {
+  Args args;
+  args.handle("context", context).number("contentType", contentType);
+  return callInt("SetSignEncapsulatedContentType", Needs::Init, args, [&] {
+    DravikSignContext& live = liveContext(context);
+    require(contentType == DRAVIK_CONTENT_DATA || contentType == DRAVIK_CONTENT_CMC, DRAVIK_E_PARAMETER);
+    live.contentType = contentType;
     return 0;
   });
 }

@@ -14,6 +14,7 @@
 #include "key_file.h"
 #include "library.h"
 #include "locations.h"
+#include "requests.h"
 #include "signing.h"
 #include "tokens.h"
 
@@ -78,12 +79,12 @@ extern "C" DRAVIK_API uint32_t DravikTest_LiveBuffers(void) {
 
 extern "C" DRAVIK_API uint32_t DravikTest_LiveContexts(void) {
   std::lock_guard<std::recursive_mutex> lock(libraryMutex());
-  return static_cast<uint32_t>(liveSignContexts() + liveCertificateContexts());
+  return static_cast<uint32_t>(liveSignContexts() + liveCertificateContexts() + liveRequestContexts());
 }
 
 extern "C" DRAVIK_API uint32_t DravikTest_LiveRecords(void) {
   std::lock_guard<std::recursive_mutex> lock(libraryMutex());
-  return static_cast<uint32_t>(liveCertificateInfoRecords());
+  return static_cast<uint32_t>(liveCertificateInfoRecords() + liveRequestInfoRecords());
 }
 
 extern "C" DRAVIK_API int DravikTest_InsertToken(const char* device, const char* label, const char* serial,

@@ -8,6 +8,7 @@
 #include "certificates.h"
 #include "clock.h"
 #include "encoding.h"
+#include "locations.h"
 
 namespace dravik {
 namespace {
@@ -28,7 +29,7 @@ Trust& trust() {
 std::vector<std::filesystem::path> sourceFiles(const char* path) {
   require(path != nullptr, DRAVIK_E_NULL_PARAM);
   std::error_code error;
-  std::filesystem::path root(path);
+  std::filesystem::path root = fileSystemPath(path);
   require(std::filesystem::exists(root, error), DRAVIK_E_CA_FILE_MISSING);
   if (!std::filesystem::is_directory(root, error)) return {root};
   std::set<std::filesystem::path> files;

@@ -7,6 +7,7 @@ namespace dravik_test {
 
 std::deque<std::optional<std::string>> Prompts::psePasswords;
 std::deque<std::optional<std::string>> Prompts::keyPasswords;
+std::deque<std::optional<std::string>> Prompts::newPasswords;
 std::deque<std::optional<std::string>> Prompts::pins;
 std::deque<int> Prompts::pseErrors;
 std::deque<int> Prompts::keyErrors;
@@ -49,6 +50,11 @@ int keyPassword(char* buffer, int size) {
   return answer(Prompts::keyPasswords, buffer, size);
 }
 
+int newPassword(char* buffer, int size) {
+  Prompts::log.push_back("new-password:" + nameBeingOpened());
+  return answer(Prompts::newPasswords, buffer, size);
+}
+
 int pin(char* buffer, int size, int attempt, const char* label) {
   Prompts::log.push_back("pin:" + nameBeingOpened() + ":" + (label ? label : "(null)") + ":" +
                          std::to_string(attempt));
@@ -76,6 +82,7 @@ int deviceRequest(const char* device, int attempt) {
 void Prompts::reset() {
   psePasswords.clear();
   keyPasswords.clear();
+  newPasswords.clear();
   pins.clear();
   pseErrors.clear();
   keyErrors.clear();
@@ -88,6 +95,7 @@ void Prompts::install() {
   SetPSEPasswordCallbackFun(psePassword);
   SetPSEErrorCallbackFun(pseError);
   SetKeysPasswordCallbackFun(keyPassword);
+  SetKeysNewPasswordCallbackFun(newPassword);
   SetPrivateKeyErrorCallbackFun(keyError);
   SetTokenPinCallbackFun(pin);
   CADB_set_device_request_callback(deviceRequest);

@@ -22,6 +22,7 @@ namespace dravik_test {
 struct Prompts {
   static std::deque<std::optional<std::string>> psePasswords;
   static std::deque<std::optional<std::string>> keyPasswords;
+  static std::deque<std::optional<std::string>> newPasswords;
   static std::deque<std::optional<std::string>> pins;
   static std::deque<int> pseErrors;
   static std::deque<int> keyErrors;

@@ -272,6 +272,30 @@ std::string Pki::requestPem() {
   return text;
 }
 
+std::string certifyRequest(const std::string& request, const Identity& issuer) {
+  BIO* in = BIO_new_mem_buf(request.data(), static_cast<int>(request.size()));
+  X509_REQ* parsed = request.find("-----BEGIN") != std::string::npos ? PEM_read_bio_X509_REQ(in, nullptr, nullptr, nullptr)
+                                                                    : d2i_X509_REQ_bio(in, nullptr);
+  BIO_free(in);
+  check(parsed != nullptr, "request to certify");
+  X509* cert = X509_new();
+  X509_set_version(cert, 2);
+  ASN1_INTEGER_set(X509_get_serialNumber(cert), nextSerial());
+  X509_gmtime_adj(X509_getm_notBefore(cert), -86400L);
+  X509_gmtime_adj(X509_getm_notAfter(cert), 365 * 86400L);
+  X509_set_subject_name(cert, X509_REQ_get_subject_name(parsed));
+  X509_set_issuer_name(cert, X509_get_subject_name(issuer.cert.get()));
+  X509_set_pubkey(cert, X509_REQ_get0_pubkey(parsed));
+  check(X509_sign(cert, issuer.key.get(), digestFor(issuer.key.get())) > 0, "certificate of a request");
+  BIO* out = BIO_new(BIO_s_mem());
+  PEM_write_bio_X509(out, cert);
+  std::string text = bioText(out);
+  BIO_free(out);
+  X509_free(cert);
+  X509_REQ_free(parsed);
+  return text;
+}
+
 std::string readFile(const std::filesystem::path& file) {
   std::ifstream in(file, std::ios::binary);
   return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

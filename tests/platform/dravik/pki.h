@@ -62,6 +62,10 @@ class Pki {
   Material& m();
 };
 
+// A certificate (PEM) for the public key and subject of a request (PEM or
+// DER), issued by issuer.
+std::string certifyRequest(const std::string& request, const Identity& issuer);
+
 std::string readFile(const std::filesystem::path& file);
 void writeFile(const std::filesystem::path& file, const std::string& bytes);
 

@@ -117,5 +117,58 @@ TEST_F(TestControl, ResetForgetsSettingsCallbacksAndInitialisation) {
   EXPECT_TRUE(Prompts::log.empty());
 }
 
+TEST_F(TestControl, KeyAndRequestCallsAreForcibleAndKeepSecretsOutOfTheJournal) {
+  for (const char* function :
+       {"SetNewKeysAlgorithm", "SetKeysLength", "SetKeyUsage", "AddCertificatePolicy", "SetSubjectSignTool",
+        "SetDistinguishedNameAttribute", "ResetDistinguishedName", "PSE_Generation", "NewKeysGenerationEx",
+        "PSE_ChangePassword", "PSE_Copy", "GetPrivateKeyAlgorithm", "CertAndPSEPrivateKeysMatchBuffer",
+        "SetSignEncapsulatedContentType", "MakeRevocationRequest", "DK_GetRequestContext",
+        "DK_GetRequestContextParam", "GetRequestFingerprintBuffer", "GetRequestInfoBuffer",
+        "GetX509NameAttributeNumber", "GetX509NameAttributeOID", "GetX509NameAttributeValue", "GetX509NameString"})
+    EXPECT_EQ(DravikTest_ForceResult(function, 1, DRAVIK_E_INTERNAL), 0) << function;
+  EXPECT_EQ(DravikTest_ForceResult("DK_FreeRequestContext", 1, 5), DRAVIK_E_PARAMETER);
+  DravikTest_Reset();
+  ASSERT_EQ(PKCS7Init(home().c_str(), 0), 0);
+
+  const std::string c = pathText("c");
+  const std::string copy = pathText("copy");
+  ASSERT_EQ(PSE_Generation(c.c_str(), 0, "Gen-Secret", 0), 0);
+  ASSERT_EQ(PSE_ChangePassword(c.c_str(), 0, "New-Secret"), 0);
+  ASSERT_EQ(PSE_Copy(c.c_str(), "New-Secret", copy.c_str(), "Copy-Secret"), 0);
+  BufferFree(GetPrivateKeyAlgorithm(copy.c_str(), nullptr, nullptr, "Probe-Secret"));
+  std::string der = Pki::get().user(KeyKind::Gost256).certDer();
+  DravikCertificateContext* revoked =
+      DK_GetCertificateContext(DRAVIK_SOURCE_BYTES, der.data(), static_cast<uint32_t>(der.size()));
+  char* output = nullptr;
+  uint32_t length = 0;
+  ASSERT_EQ(MakeRevocationRequest(revoked, 1, "Reason-Words", "Shared-Secret", "Private-Comment", nullptr, &output,
+                                  &length),
+            0);
+  FreeBuffer(output);
+  DK_FreeCertificateContext(revoked);
+  for (const DravikJournalEntry& entry : journal()) {
+    std::string arguments = entry.arguments;
+    for (const char* secret : {"Gen-Secret", "New-Secret", "Copy-Secret", "Probe-Secret", "Shared-Secret",
+                               "Private-Comment", "Reason-Words"})
+      EXPECT_EQ(arguments.find(secret), std::string::npos) << entry.function << ": " << arguments;
+  }
+}
+
+TEST_F(TestControl, ResetForgetsTheRequestAndTheKeyAlgorithm) {
+  ASSERT_EQ(SetDistinguishedNameAttribute("CN", "Before reset"), 0);
+  ASSERT_EQ(SetNewKeysAlgorithm("GOST3410-2012-512-B-ParamSet"), 0);
+  DravikTest_Reset();
+  ASSERT_EQ(PKCS7Init(home().c_str(), 0), 0);
+  const std::string c = pathText("c");
+  ASSERT_EQ(PSE_Generation(c.c_str(), 0, "", 0), 0);
+  ASSERT_EQ(NewKeysGenerationEx(c.c_str(), 0, nullptr, 0, pathText("r.pem").c_str()), 0);
+  std::string request = readFile(path("r.pem"));
+  DravikRequestInfo info;
+  ASSERT_EQ(GetRequestInfoBuffer(request.data(), static_cast<uint32_t>(request.size()), &info), 0);
+  EXPECT_STREQ(info.subject, "");
+  EXPECT_STREQ(info.keyAlgorithm, "GOST3410-2012-256-XchA-ParamSet");
+  FreeRequestInfo(&info);
+}
+
 }  // namespace
 }  // namespace dravik_test

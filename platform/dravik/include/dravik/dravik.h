@@ -34,22 +34,33 @@
  *                    PBKDF2-HMAC-SHA256 of the container password). The
  *                    verifier tells a wrong password from a damaged key.
  *   <name>.key       private keys, each an encrypted PKCS#8 PEM file
- *                    ("ENCRYPTED PRIVATE KEY", PBES2 with AES-256-CBC) under
+ *   keys/<name>.key  ("ENCRYPTED PRIVATE KEY", PBES2 with AES-256-CBC) under
  *                    the container password. Any number; the one whose public
- *                    key matches the signer's certificate is used.
+ *                    key matches the signer's certificate is used. Key
+ *                    generation names them key01.key, key02.key, ... unless
+ *                    told a key file; every key file is readable by its owner
+ *                    only.
  * Containers are created with an empty password when the user wants none;
- * the library tries the empty password silently before it asks.
+ * the library tries the empty password silently before it asks. A container
+ * on a token made without a password has the empty one: the token's PIN
+ * guards it.
  * Standalone key file: any file with a PKCS#8 private key, encrypted ("ENCRYPTED
  * PRIVATE KEY", under its own password) or not ("PRIVATE KEY", PEM or DER).
- * Key generation and container copying (a later version) write these same
- * layouts: a new container is container.conf plus <name>.key files.
+ * Key generation writes a key into a key file it is told to (outside the
+ * container too) under the container's password, so that one password opens
+ * both ways to it.
+ * On the file system a backslash separates folders as a slash does, so that
+ * paths put together the Windows way ("<container>\keys\a.key") work.
  *
  * ---------------------------------------------------------------------------
  * Conventions
  * ---------------------------------------------------------------------------
  * - int results: 0 is success, any other value one of the DRAVIK_E_* codes
  *   below. The few functions that answer yes/no (TokenInserted, FileExists,
- *   CADB_is_dir, LogoutToken, CADB_by_dir) say so in their description.
+ *   CADB_is_dir, LogoutToken, CADB_by_dir, CertAndPSEPrivateKeysMatchBuffer)
+ *   or a count (GetX509NameAttributeNumber) say so in their description; they
+ *   answer 0 on failure, with the code in the last error (0 there when the
+ *   answer is a real no or none).
  * - Pointer results: NULL on failure; GetDravikLastError() then gives the code.
  * - The last error is kept per thread and reset to 0 on entry to every
  *   function except GetDravikLastError, GetKeyFileNameForPassword and the
@@ -127,15 +138,26 @@ extern "C" {
 #define DRAVIK_E_SIGN_INIT 118        /* the signature cannot be started            */
 #define DRAVIK_E_SIGN_FINAL 119       /* the signature cannot be made               */
 #define DRAVIK_E_ASN1_ENCODE 122      /* encoding error                             */
-#define DRAVIK_E_ASN1_DECODE 123      /* decoding error                             */
+#define DRAVIK_E_ASN1_DECODE 123      /* decoding error (an encoded Name, say)      */
+#define DRAVIK_E_KEY_WRITE 143        /* a new private key cannot be written        */
+#define DRAVIK_E_KEY_GENERATION 144   /* key pair generation failed                 */
+#define DRAVIK_E_NAME_FORMAT 145      /* unknown name attribute or unfit value      */
+#define DRAVIK_E_REQUEST_SIGN 147     /* the certificate request cannot be signed   */
+#define DRAVIK_E_REQUEST_FILE 148     /* no certificate request file given          */
+#define DRAVIK_E_REQUEST_WRITE 149    /* the request file cannot be written         */
 #define DRAVIK_E_CRL_READ 153         /* no CRL could be read from the path         */
 #define DRAVIK_E_NULL_PARAM 159       /* NULL pointer in a parameter                */
 #define DRAVIK_E_BUFFER_TOO_SMALL 160 /* the caller's buffer is too small           */
 #define DRAVIK_E_NOT_INITIALISED 161  /* PKCS7Init has not been called              */
+#define DRAVIK_E_KEY_ALGORITHM 167    /* unknown key algorithm, or an unfit length  */
 #define DRAVIK_E_CERT_READ 166        /* certificate file cannot be read            */
 #define DRAVIK_E_CONTAINER_KEY 168    /* key in a container is damaged              */
 #define DRAVIK_E_CONTAINER 169        /* wrong container password, or no container  */
+#define DRAVIK_E_KEY_COPY 170         /* a container cannot be copied there         */
 #define DRAVIK_E_ENGINE 178           /* the GOST engine cannot be loaded           */
+#define DRAVIK_E_CONTAINER_CREATE 179 /* a container cannot be created there        */
+#define DRAVIK_E_KEYS_EXIST 180       /* a container exists there already           */
+#define DRAVIK_E_REQUEST_BUILD 182    /* the certificate request cannot be made     */
 #define DRAVIK_E_CA_ADD 183           /* no CA certificate could be loaded          */
 #define DRAVIK_E_ABORTED 184          /* cancelled, or too many attempts            */
 #define DRAVIK_E_REQUEST_DECODE 185   /* certificate request cannot be decoded      */
@@ -147,6 +169,9 @@ extern "C" {
 #define DRAVIK_E_KEY_DECODE 191       /* key file is not a private key              */
 #define DRAVIK_E_FILE_EXISTS 195      /* the target already holds the object        */
 #define DRAVIK_E_CA_FILE_MISSING 196  /* path of trust material does not exist      */
+#define DRAVIK_E_REQUEST_READ 197     /* request file cannot be read                */
+#define DRAVIK_E_REQUEST_HASH 198     /* request fingerprint cannot be made         */
+#define DRAVIK_E_PRINT 201            /* request text cannot be made                */
 #define DRAVIK_E_EXTENSION_PARSE 204  /* malformed extension value (an OID, say)    */
 #define DRAVIK_E_NO_SUCH_VALUE 205    /* the certificate has no such value          */
 #define DRAVIK_E_INDEX 206            /* index beyond the list                      */
@@ -225,6 +250,31 @@ extern "C" {
                                                  the extension is absent      */
 #define DRAVIK_CERT_PARAM_SUBJECT_NAME 7      /* the subject Name, DER         */
 #define DRAVIK_CERT_PARAM_ENCODED 14          /* the whole certificate, DER    */
+/* Request contexts (DK_GetRequestContextParam) answer the same two: 7 the
+ * request's subject Name, 14 the whole request, both DER. */
+
+/* Encapsulated content types of signatures (SetSignEncapsulatedContentType). */
+#define DRAVIK_CONTENT_DATA 1 /* id-data: the data as given (the default)      */
+#define DRAVIK_CONTENT_CMC 4  /* id-cct-PKIData: a CMC Full PKI Request made of
+                                 the certificate request given as data       */
+
+/* Key usage bits of certificate requests (SetKeyUsage): bit n is bit n of the
+ * X.509 KeyUsage BIT STRING. */
+#define DRAVIK_KEY_USAGE_DIGITAL_SIGNATURE 0x001
+#define DRAVIK_KEY_USAGE_NON_REPUDIATION 0x002
+#define DRAVIK_KEY_USAGE_KEY_ENCIPHERMENT 0x004
+#define DRAVIK_KEY_USAGE_DATA_ENCIPHERMENT 0x008
+#define DRAVIK_KEY_USAGE_KEY_AGREEMENT 0x010
+#define DRAVIK_KEY_USAGE_KEY_CERT_SIGN 0x020
+#define DRAVIK_KEY_USAGE_CRL_SIGN 0x040
+#define DRAVIK_KEY_USAGE_ENCIPHER_ONLY 0x080
+#define DRAVIK_KEY_USAGE_DECIPHER_ONLY 0x100
+
+/* Name text formats (GetX509NameString). */
+#define DRAVIK_NAME_RFC2253 1 /* as GetCertificateSubjectBuffer */
+
+/* Size of the caller's buffer for CertAndPSEPrivateKeysMatchBuffer. */
+#define DRAVIK_KEY_NAME_BUFFER 1024
 
 /* CADB_by_dir walk flags. Several kinds may be combined. */
 #define DRAVIK_WALK_RECURSIVE 0x01   /* descend into sub-folders                */
@@ -244,6 +294,7 @@ extern "C" {
 /* ------------------------------------------------------------------------ */
 typedef struct DravikSignContext DravikSignContext;
 typedef struct DravikCertificateContext DravikCertificateContext;
+typedef struct DravikRequestContext DravikRequestContext;
 
 /* Filled by GetCertificateInfoBufferEx, released by FreeCertificateInfo.
  * Every field is a NUL-terminated text owned by the library. */
@@ -257,6 +308,24 @@ typedef struct DravikCertificateInfo {
   char* fingerprint;        /* as GetCertFingerprintBuffer                      */
   char* publicKeyAlgorithm; /* OpenSSL short name, e.g. "gost2012_256", "rsaEncryption" */
 } DravikCertificateInfo;
+
+/* Filled by GetRequestInfoBuffer, released by FreeRequestInfo. Every field
+ * is a NUL-terminated text owned by the library, never NULL. */
+typedef struct DravikRequestInfo {
+  char* version;            /* "1"                                               */
+  char* subject;            /* RFC 2253, as GetCertificateSubjectBuffer          */
+  char* publicKeyAlgorithm; /* OpenSSL short name, e.g. "gost2012_256"           */
+  char* keyAlgorithm;       /* as GetPrivateKeyAlgorithm names the key's kind    */
+  char* signatureAlgorithm; /* OpenSSL short name of the request's signature     */
+  char* fingerprint;        /* as GetRequestFingerprintBuffer                    */
+  char* signatureValid;     /* "1" when the request's signature verifies with its
+                               own public key, else "0"                          */
+  char* reserved1;          /* ""                                                */
+  char* reserved2;          /* ""                                                */
+  char* publicKey;          /* the subjectPublicKey bits, upper-case hex         */
+  char* signature;          /* the signature bits, upper-case hex                */
+  char* text;               /* the whole request in words, as "openssl req -text" */
+} DravikRequestInfo;
 
 /* Password callbacks: write the password (UTF-8, no terminating zero) into
  * buffer (size bytes) and return its length, or -1 to cancel. A result below
@@ -313,24 +382,54 @@ DRAVIK_API int GetPKCS7Flags(uint32_t* flags);
 DRAVIK_API int SetPKCS7Flags(uint32_t flags);
 DRAVIK_API int GetCertificateVerifyFlags(uint32_t* flags);
 DRAVIK_API int SetCertificateVerifyFlags(uint32_t flags);
-/* Flags of certificate-request building; kept for it and reported back. */
+/* Flags of certificate-request building: any value is accepted, kept and
+ * reported back; no bit changes what this version writes. */
 DRAVIK_API int GetCertificateRequestFlags(uint32_t* flags);
 DRAVIK_API int SetCertificateRequestFlags(uint32_t flags);
 
-/* Extensions of the certificate request being built (process-wide). */
+/* ------------------------------------------------------------------------ */
+/* The certificate request being built (process-wide)                        */
+/* ------------------------------------------------------------------------ */
+/* NewKeysGenerationEx writes every request from this description: the
+ * subject name, then an extensionRequest attribute with, in this order, the
+ * key usage, basic constraints, extended key usages, certificate policies
+ * and subject sign tool that are set (none: no attribute). It persists
+ * across requests until reset; PKCS7Final's last call resets it. */
+/* Appends an attribute (its own RDN) to the subject. attribute: OpenSSL's
+ * short or long name ("CN", "commonName", "INN", "SNILS", "OGRN") or a
+ * dotted OID; value: UTF-8 text, encoded as the attribute's standard asks
+ * (PrintableString for a country, NumericString for INN, UTF8String for
+ * most). 145 for an unknown attribute, an empty value or one the attribute
+ * cannot hold ("RUS" as a country, letters in an INN, invalid UTF-8). */
+DRAVIK_API int SetDistinguishedNameAttribute(const char* attribute, const char* value);
+/* Empties the subject. */
+DRAVIK_API int ResetDistinguishedName(void);
 /* Basic constraints: cA (0 or 1) and critical (0 or 1); replaces earlier. */
 DRAVIK_API int SetBasicConstraints(int ca, int critical);
 /* Appends an extended key usage given as a dotted OID ("1.3.6.1.5.5.7.3.4");
  * critical marks the whole extension critical. 204 for a malformed OID. */
 DRAVIK_API int AddExtendedKeyUsage(const char* oid, int critical);
-/* Drops every extension of the request being built. */
+/* Key usage (DRAVIK_KEY_USAGE_* bits; 0 leaves the extension out) and
+ * critical (0 or 1); replaces earlier. 207 for unknown bits. */
+DRAVIK_API int SetKeyUsage(uint32_t usage, int critical);
+/* Appends a certificate policy (dotted OID), with a CPS pointer qualifier
+ * when cpsUri is not NULL (printable ASCII). Never critical. 204 for a
+ * malformed OID or URI. */
+DRAVIK_API int AddCertificatePolicy(const char* oid, const char* cpsUri);
+/* Adds the subject-sign-tool extension (1.2.643.100.111, a UTF8String naming
+ * this library: "dravik"), non-critical. */
+DRAVIK_API int SetSubjectSignTool(void);
+/* Drops every extension of the request being built (basic constraints,
+ * extended key usages, key usage, policies, subject sign tool); the subject
+ * stays. */
 DRAVIK_API int ResetExtensions(void);
 
 /* ------------------------------------------------------------------------ */
 /* Callbacks (process-wide; NULL unregisters)                               */
 /* ------------------------------------------------------------------------ */
 DRAVIK_API int SetKeysPasswordCallbackFun(DravikPasswordCallback callback);
-/* Asked for a new key password by key generation (a later version). */
+/* Asked for a new container password (PSE_Generation, PSE_ChangePassword)
+ * when the caller gives none; GetKeyFileNameForPassword names the container. */
 DRAVIK_API int SetKeysNewPasswordCallbackFun(DravikPasswordCallback callback);
 DRAVIK_API int SetPrivateKeyErrorCallbackFun(DravikErrorCallback callback);
 DRAVIK_API int SetPSEPasswordCallbackFun(DravikPasswordCallback callback);
@@ -372,6 +471,92 @@ DRAVIK_API int AddPSEPrivateKeyFromBufferEx(const char* path, const char* passwo
 /* Forgets every cached password and loaded key. */
 DRAVIK_API int ClearPrivateKeys(void);
 
+/* The kind of the first key (in key-file name order) of the container or
+ * key file at path, as a new text (release with BufferFree): the
+ * parameter-set name SetNewKeysAlgorithm takes ("GOST3410-2012-256-XchA-
+ * ParamSet"), "GOST3410-2012-256" or "GOST3410-2012-512" for a set without
+ * such a name, "RSA", or OpenSSL's short name of another kind. reserved1,
+ * reserved2: NULL. The container's password is found as by
+ * AddPSEPrivateKeyFromBufferEx (password tried first, then the cached and the
+ * empty ones, then the PSE callbacks); a standalone key file's is never asked
+ * for: 107 when neither password nor the empty one opens it. NULL with 169
+ * when there is no container (nothing is asked then), 215 for a container
+ * without keys. The keys stay loaded. */
+DRAVIK_API char* GetPrivateKeyAlgorithm(const char* path, const void* reserved1, const void* reserved2,
+                                        const char* password);
+/* Looks in the container or key file at path (opened as by
+ * AddPSEPrivateKeyFromBufferEx with no password given) for the private key of
+ * certificate (DER, PEM or Base64). Found: 1, and keyName (a caller buffer of
+ * DRAVIK_KEY_NAME_BUFFER bytes) holds the key file's path, NUL-terminated: the
+ * container's path joined with the key's name inside it ("/home/u/k1/
+ * key01.key", "etoken0:\work\key01.key"), or path itself for a key file.
+ * None: 0 with last error 0. Failure: 0 with the code (169, 184, 186, and
+ * 160 when the name would not fit). The keys stay loaded. */
+DRAVIK_API int CertAndPSEPrivateKeysMatchBuffer(const void* certificate, uint32_t length, const char* path,
+                                                char* keyName);
+
+/* ------------------------------------------------------------------------ */
+/* Key generation and containers                                             */
+/* ------------------------------------------------------------------------ */
+/* The algorithm of keys generated from now on (process-wide), by name:
+ *   "GOST3410-2012-256-A-ParamSet", "-B-", "-C-" (CryptoPro A, B, C),
+ *   "GOST3410-2012-256-XchA-ParamSet", "-XchB-" (CryptoPro XchA, XchB),
+ *   "TC26-GOST3410-2012-256-A-ParamSet" (TC 26 256-bit set A),
+ *   "GOST3410-2012-512-A-ParamSet", "-B-", "-C-" (TC 26 512-bit sets),
+ *   "RSA".
+ * GOST R 34.10-2012 keys take the size of their set. Until set, and after the
+ * last PKCS7Final: "GOST3410-2012-256-XchA-ParamSet". 167 for any other name,
+ * the empty one included (the choice in force stays). */
+DRAVIK_API int SetNewKeysAlgorithm(const char* name);
+/* The length of RSA keys generated from now on, in bits (default 2048); GOST
+ * keys ignore it. 167 outside 1..16384; generating an RSA key shorter than
+ * 1024 bits fails with 167. */
+DRAVIK_API int SetKeysLength(int bits);
+/* Creates an empty key container at path (file system or token; a token path
+ * needs the token and its login, and a name inside the token). password:
+ * the container's password ("" for none); NULL asks the new-password
+ * callback (184 without one or on cancel) - except on a token, where NULL
+ * gives the container no password of its own. reserved: 0. createFolders:
+ * non-zero creates missing parent folders, 0 requires the parent to exist.
+ * 180 when a container is there already (it is left as it is), 179 when the
+ * path is a file, the parent is missing or nothing can be written. The
+ * password stays cached for path. */
+DRAVIK_API int PSE_Generation(const char* path, int reserved, const char* password, int createFolders);
+/* Generates a key pair of the algorithm in force into the container at path
+ * and writes its certificate request to requestFile. The container's password
+ * is found as by AddPSEPrivateKeyFromBufferEx (PSE callbacks; the one
+ * PSE_Generation was given is cached). keyFile: NULL to store the key in the
+ * container as its next keyNN.key, else the path (file system or token) of a
+ * new key file for it, encrypted under the container's password; its folders
+ * are made as needed. The request is PKCS#10 (version 1) with the subject and
+ * extensions of the request being built and the new public key, signed by
+ * the new key (GOST R 34.11-2012 of the key's size for GOST keys, SHA-256 for
+ * RSA), in the output format (PEM label "CERTIFICATE REQUEST"); requestFile
+ * (a file-system path) is created or overwritten. It is written before the
+ * key is stored. reserved, reserved2: 0.
+ * 169 no container, 184 cancelled, 148 no request file, 195 keyFile exists,
+ * 167/144 key generation, 145 subject, 182/147 request, 149 request file
+ * cannot be written, 143 key cannot be stored. */
+DRAVIK_API int NewKeysGenerationEx(const char* path, int reserved, const char* keyFile, int reserved2,
+                                   const char* requestFile);
+/* Re-encrypts every key of the container at path under a new password and
+ * replaces its verifier. The current password is found as by
+ * AddPSEPrivateKeyFromBufferEx; newPassword NULL asks the new-password
+ * callback ("" is the empty password). Everything is written beside the old
+ * files before any replaces them, so that a failure (216) leaves the
+ * container as it was. reserved: 0. 169 no container or wrong password given
+ * up, 168 a damaged key, 184 cancelled. The new password is cached. */
+DRAVIK_API int PSE_ChangePassword(const char* path, int reserved, const char* newPassword);
+/* Copies the container at source (file system or token) to target, a folder
+ * that holds no container yet, keeping the key files' names. sourcePassword:
+ * tried first, then as by AddPSEPrivateKeyFromBufferEx. targetPassword: the
+ * copy's password; NULL keeps the source's. Every key is decrypted and
+ * re-encrypted (168 for a damaged one). 195 when target holds a container or
+ * one of the key files already, 170 when the copy cannot be written (nothing
+ * of it stays). The copy's password is cached for target. */
+DRAVIK_API int PSE_Copy(const char* source, const char* sourcePassword, const char* target,
+                        const char* targetPassword);
+
 /* ------------------------------------------------------------------------ */
 /* Signing                                                                   */
 /* ------------------------------------------------------------------------ */
@@ -395,6 +580,37 @@ DRAVIK_API int AddSigner(DravikSignContext* context, int source, const void* cer
  * released context. */
 DRAVIK_API int SignBufferEx(DravikSignContext* context, const void* data, uint32_t length,
                             char** output, uint32_t* outputLength, int mode);
+/* The encapsulated content type of the context's signatures
+ * (DRAVIK_CONTENT_*; a new context has DRAVIK_CONTENT_DATA). 207 for another,
+ * 159 for a NULL or released context.
+ * DRAVIK_CONTENT_CMC makes SignBufferEx produce a CMC Full PKI Request
+ * (RFC 5272): the data must be a PKCS#10 request (DER, PEM or Base64; 185
+ * otherwise), which becomes PKIData { controlSequence {}, reqSequence { tcr
+ * [0] { bodyPartID 1, the request } }, cmsSequence {}, otherMsgSequence {} },
+ * signed as CMS SignedData with eContentType id-cct-PKIData. The PKIData is
+ * always encapsulated (the mode's detached form would leave the message
+ * empty), and the signer info always has signed attributes (content type,
+ * message digest, signing time), which CMS requires for this content type. */
+DRAVIK_API int SetSignEncapsulatedContentType(DravikSignContext* context, int contentType);
+/* A revocation request for the certificate of the context certificate: a CMC
+ * message (RFC 5272) whose PKIData holds one control, id-cmc-revokeRequest
+ * (bodyPartID 1), with RevokeRequest { issuerName and serialNumber of the
+ * certificate, reason, passphrase, comment }.
+ *   reason  a CRLReason: 0-6 or 8-10 (207 otherwise)
+ *   text    the reason in words, or NULL/""; with comment it fills the
+ *           comment field (text, a line feed, comment), UTF-8 (207 if not)
+ *   secret  NULL/"": the request is signed (CMS SignedData, eContentType
+ *           id-cct-PKIData) with the loaded private key of signer's
+ *           certificate, or of the revoked certificate when signer is NULL
+ *           (215 when that key is not loaded), and given in the output
+ *           format. Else the shared secret goes into passphrase and the
+ *           request is a SignedData without signers, always DER.
+ * *output (release with FreeBuffer or BufferFree) and *outputLength are set
+ * to NULL and 0 first. 159 for a NULL or released context. */
+DRAVIK_API int MakeRevocationRequest(DravikCertificateContext* certificate, int reason, const char* text,
+                                     const char* secret, const char* comment,
+                                     DravikCertificateContext* signer, char** output,
+                                     uint32_t* outputLength);
 
 /* ------------------------------------------------------------------------ */
 /* Certificates                                                              */
@@ -441,6 +657,43 @@ DRAVIK_API void FreeCertificateInfo(DravikCertificateInfo* info);
  * an unknown kind or format. */
 DRAVIK_API int ConvertEncodedObject(int kind, const void* input, uint32_t inputLength, int format,
                                     char** output, uint32_t* outputLength, int reserved);
+
+/* ------------------------------------------------------------------------ */
+/* Certificate requests and names                                            */
+/* ------------------------------------------------------------------------ */
+/* A request context from a file-system path (DRAVIK_SOURCE_NAME, length 0)
+ * or bytes in DER, PEM or Base64 (DRAVIK_SOURCE_BYTES). NULL with 197 when
+ * the file cannot be read, 185 when it holds no request, 207 for another
+ * source. Release with DK_FreeRequestContext. */
+DRAVIK_API DravikRequestContext* DK_GetRequestContext(int source, const void* request, uint32_t length);
+DRAVIK_API void DK_FreeRequestContext(DravikRequestContext* context);
+/* One value of the request into a new buffer (release with BufferFree):
+ * DRAVIK_CERT_PARAM_SUBJECT_NAME (7) or DRAVIK_CERT_PARAM_ENCODED (14);
+ * index 0. Codes as DK_GetCertificateContextParam. */
+DRAVIK_API int DK_GetRequestContextParam(DravikRequestContext* context, int parameter, int index,
+                                         char** value, uint32_t* length);
+/* SHA-1 of the request's DER form, 40 upper-case hex digits (release with
+ * BufferFree); NULL with 185 for undecodable input. */
+DRAVIK_API char* GetRequestFingerprintBuffer(const void* request, uint32_t length);
+/* Fills *info (zeroed first) from a request in DER, PEM or Base64; release
+ * with FreeRequestInfo, which also accepts a record that was never filled.
+ * 185 for undecodable input. */
+DRAVIK_API int GetRequestInfoBuffer(const void* request, uint32_t length, DravikRequestInfo* info);
+DRAVIK_API void FreeRequestInfo(DravikRequestInfo* info);
+
+/* An X.509 Name in DER (as the subject-name parameters hand it out), one
+ * whole Name and nothing after it (123 otherwise). Attributes are counted
+ * one per AttributeTypeAndValue, in encoded order. */
+/* The number of attributes: a count; 0 with last error 0 for an empty name. */
+DRAVIK_API int GetX509NameAttributeNumber(const void* name, uint32_t length);
+/* Attribute index's type as a dotted OID ("2.5.4.3") and its value as UTF-8,
+ * each a new text (release with BufferFree); NULL with 206 for an index
+ * beyond the list. The OID is accepted back by SetDistinguishedNameAttribute. */
+DRAVIK_API char* GetX509NameAttributeOID(const void* name, uint32_t length, int index);
+DRAVIK_API char* GetX509NameAttributeValue(const void* name, uint32_t length, int index);
+/* The name as a text in format (DRAVIK_NAME_RFC2253; 207 otherwise), a new
+ * text to release with BufferFree. */
+DRAVIK_API char* GetX509NameString(const void* name, uint32_t length, int format);
 
 /* ------------------------------------------------------------------------ */
 /* Trust material (process-wide until the last PKCS7Final)                   */

@@ -53,8 +53,8 @@ DRAVIK_API uint32_t DravikTest_JournalSize(void);
 DRAVIK_API int DravikTest_JournalEntry(uint32_t index, DravikJournalEntry* entry);
 DRAVIK_API void DravikTest_JournalClear(void);
 
-/* Live counts: buffers and texts not yet released, signing and certificate
- * contexts, certificate information records. */
+/* Live counts: buffers and texts not yet released, signing, certificate and
+ * request contexts, certificate and request information records. */
 DRAVIK_API uint32_t DravikTest_LiveBuffers(void);
 DRAVIK_API uint32_t DravikTest_LiveContexts(void);
 DRAVIK_API uint32_t DravikTest_LiveRecords(void);
@@ -69,7 +69,8 @@ DRAVIK_API int DravikTest_InsertToken(const char* device, const char* label, con
                                       const char* slotName, const char* pin);
 DRAVIK_API int DravikTest_RemoveToken(const char* device);
 
-/* Key containers, as key generation (a later version) will make them: create
+/* Key containers, as PSE_Generation makes them, for material made outside the
+ * library: create
  * an empty container folder at path (a file-system or token path) under
  * password (NULL: empty); store a private key given as unencrypted PKCS#8
  * (PEM or DER) into it under that password. 195 when a container exists
