@@ -1,4 +1,5 @@
 // Kernel stand-ins: system texts, code pages, arithmetic.
+#include <win32/desktop.h>
 #include <win32/windows.h>
 
 #include <gtest/gtest.h>
@@ -153,3 +154,26 @@ TEST(Identity, ThreadIdsDifferAndStay) {
 }
 
 }  // namespace
+
+TEST(Drives, ListAndTypesFollowTheDesktop) {
+  win32::desktop::Settings saved = win32::desktop::settings();
+  wchar_t buffer[64];
+  ASSERT_EQ(2u, GetLogicalDriveStringsW(64, buffer));  // "/" and its NUL by default
+  EXPECT_EQ(std::wstring(L"/"), buffer);
+  EXPECT_EQ(static_cast<UINT>(DRIVE_FIXED), GetDriveTypeW(nullptr));
+
+  win32::desktop::Settings settings = saved;
+  settings.drives = {{L"A:\\", DRIVE_REMOVABLE}, {L"/", DRIVE_FIXED}, {L"D:\\", DRIVE_CDROM}};
+  win32::desktop::setSettings(settings);
+  EXPECT_EQ(11u, GetLogicalDriveStringsW(0, nullptr));  // three roots with their NULs, and the last
+  EXPECT_EQ(11u, GetLogicalDriveStringsW(10, buffer));
+  ASSERT_EQ(10u, GetLogicalDriveStringsW(64, buffer));
+  EXPECT_EQ(std::wstring(L"A:\\\0/\0D:\\\0", 10), std::wstring(buffer, 10));
+  struct Case {
+    const wchar_t* root;
+    UINT type;
+  } cases[] = {{L"A:\\", DRIVE_REMOVABLE}, {L"/", DRIVE_FIXED}, {L"D:\\", DRIVE_CDROM}, {L"a:\\", DRIVE_NO_ROOT_DIR},
+               {L"/tmp", DRIVE_NO_ROOT_DIR}};
+  for (const Case& c : cases) EXPECT_EQ(c.type, GetDriveTypeW(c.root)) << c.root;
+  win32::desktop::setSettings(saved);
+}

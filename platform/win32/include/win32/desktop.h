@@ -14,6 +14,7 @@
 // and the call journal in which the layer records the calls worth asserting on.
 #pragma once
 
+#include <win32/kernel.h>
 #include <win32/types.h>
 
 #include <cstddef>
@@ -129,11 +130,20 @@ void queueAnswer(Handler answer);
 void clearAnswers();
 std::size_t pendingAnswers();
 
+// A drive root and its type (DRIVE_FIXED, DRIVE_REMOVABLE...), as the drive functions of
+// kernel.h answer them.
+struct Drive {
+  std::wstring root;
+  UINT type = DRIVE_FIXED;
+};
+
 struct Settings {
   // How long a cross-thread SendMessageW waits for the owner thread.
   unsigned sendTimeoutMs = 5000;
   // How long GetMessageW and WaitMessage wait for anything to arrive.
   unsigned messageWaitLimitMs = 30000;
+  // The drives GetLogicalDriveStringsW lists, in order.
+  std::vector<Drive> drives = {Drive{L"/", DRIVE_FIXED}};
 };
 Settings settings();
 void setSettings(const Settings& settings);

@@ -91,6 +91,21 @@ HMODULE GetModuleHandleW(LPCWSTR moduleName);
 // (a * b) / c rounded half away from zero; -1 when c is 0 or the result overflows.
 int MulDiv(int a, int b, int c);
 
+// Drives: the desktop's list of drive roots (desktop.h, Settings::drives), by default the one
+// file-system root "/" as a fixed drive.
+#define DRIVE_UNKNOWN 0
+#define DRIVE_NO_ROOT_DIR 1
+#define DRIVE_REMOVABLE 2
+#define DRIVE_FIXED 3
+#define DRIVE_REMOTE 4
+#define DRIVE_CDROM 5
+#define DRIVE_RAMDISK 6
+// Writes the roots as "root\0root\0\0" and answers the characters written without the last
+// NUL; when bufferLength is too small, writes nothing and answers the length needed with it.
+DWORD GetLogicalDriveStringsW(DWORD bufferLength, LPWSTR buffer);
+// The type of a listed root (exact text); DRIVE_NO_ROOT_DIR for any other. NULL asks for "/".
+UINT GetDriveTypeW(LPCWSTR rootPath);
+
 // Code pages. The system ANSI and OEM code pages are UTF-8.
 #define CP_ACP 0
 #define CP_OEMCP 1

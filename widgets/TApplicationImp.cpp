@@ -1,0 +1,3 @@
+#include "widgets/TApplicationImp.h"
+
+TApplicationImp::~TApplicationImp() = default;

@@ -1,0 +1,3 @@
+#include "widgets/TWidgetImp.h"
+
+TWidgetImp::~TWidgetImp() = default;

@@ -1,0 +1,10 @@
+#pragma once
+// Text conversions at the toolkit's edges: the device table and dravik speak
+// UTF-8, the windows wide text. Input that is no valid UTF-8 (or no valid
+// code point) gives an empty text rather than an exception inside a window
+// procedure or a library callback.
+
+#include <string>
+
+std::wstring wideFromUtf8(const std::string& text);
+std::string utf8FromWide(const std::wstring& text);

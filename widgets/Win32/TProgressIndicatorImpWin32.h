@@ -1,0 +1,7 @@
+#pragma once
+#include "widgets/Win32/TWidgetImpWin32.h"
+
+class TProgressIndicatorImpWin32 : public TWidgetImpWin32 {
+public:
+    using TWidgetImpWin32::TWidgetImpWin32;
+};
