@@ -61,14 +61,23 @@ void AlienWireling::invalidate()
     std::shared_ptr<WireBrowserHost> host = m_wireHost.lock();
     m_wireHost.reset();
     // With its host gone there is nobody left to tell.
-    if (m_objectId > 0 && host) {
+    if (m_objectId == 0 || !host)
+        return;
+    // Queued behind the commands that still wait for the member names, so
+    // that the release never overtakes them; a failed start sends nothing.
+    const std::weak_ptr<WireBrowserHost> weak = host;
+    const VariantList release{variant("RelObj"), variant(m_spawnId), variant(m_objectId)};
+    m_ready.done([weak, release]() {
+        std::shared_ptr<WireBrowserHost> live = weak.lock();
+        if (!live)
+            return;
         try {
-            host->sendCommand(VariantList{variant("RelObj"), variant(m_spawnId), variant(m_objectId)});
+            live->sendCommand(release);
         } catch (const std::exception& e) {
             Log::warn("AlienWireling", std::string("Releasing a page object failed: ") + e.what(), __FILE__,
                       __LINE__, "PB::HostWire::AlienWireling::invalidate");
         }
-    }
+    });
 }
 
 void AlienWireling::getMemberNames(std::vector<std::string>& names) const

@@ -4,7 +4,8 @@
 // "SetP" and "DelP" that report nothing; all wait until the page has told
 // the object's member names (which answer hasProperty and hasMethod from a
 // cache). Letting the last reference go, or invalidate(), sends "RelObj"
-// (never for object 0, a spawn's browser object).
+// (never for object 0, a spawn's browser object), after any command still
+// waiting for the names.
 
 #include <cstdint>
 #include <memory>

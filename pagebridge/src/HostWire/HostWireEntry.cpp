@@ -75,11 +75,13 @@ std::uint8_t moduleCallback(std::uint32_t colonyId, std::uint32_t commandId, con
 extern "C" std::uint8_t HostWire_Init(const WireHostFuncs* hostFuncs, WireModuleFuncs* moduleFuncs)
 {
     using namespace PB::HostWire;
-    PB::Log::info("HostWire", "Initializing HostWire plugin", __FILE__, __LINE__, "HostWire_Init");
     if (!hostFuncs || !moduleFuncs)
         return 1;
     try {
-        WireColony::getColony(0)->setHostFuncs(*hostFuncs);
+        // The colony first: the first one starts logging, so this line is kept.
+        std::shared_ptr<WireColony> colony = WireColony::getColony(0);
+        PB::Log::info("HostWire", "Initializing HostWire plugin", __FILE__, __LINE__, "HostWire_Init");
+        colony->setHostFuncs(*hostFuncs);
     } catch (...) {
         return 1;
     }

@@ -70,6 +70,19 @@ TEST_F(PageObjectTest, CallsWaitForTheMemberNamesAndGoOutInOrder)
     EXPECT_EQ(host.commands().back(), "[\"RelObj\",7,5]");
 }
 
+TEST_F(PageObjectTest, AReleaseNeverOvertakesWaitingCommands)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.answerAtOnce = false;
+    const std::size_t first = host.commands().size();
+    std::shared_ptr<AlienWireling> page = pageObject(5);
+    page->invoke("f", VariantList());
+    page.reset();
+    host.deliver();
+    EXPECT_EQ(commandsSince(first), (std::vector<std::string>{"[\"Enum\",7,5]", "[\"Invoke\",7,5,\"f\",[]]",
+                                                              "[\"RelObj\",7,5]"}));
+}
+
 TEST_F(PageObjectTest, AFailedStartInvalidatesTheObject)
 {
     ASSERT_EQ(host.send(kNew), 1);

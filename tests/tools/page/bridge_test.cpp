@@ -96,6 +96,10 @@ TEST(Bridge, ObjectsAreReachedThroughHandles)
     EXPECT_EQ(names, std::vector<std::string>{"bump"});
     const Value again = p.get(window, "counter");
     EXPECT_TRUE(p.same(counter, again));
+    const Value shared = p.share(Value::array({counter, Value::number(1)}));
+    EXPECT_NE(shared.items()[0].refId(), counter.refId());
+    EXPECT_TRUE(p.same(shared.items()[0], counter));
+    p.release(shared);
     EXPECT_FALSE(p.same(counter, add));
     const Value elements = p.read(p.evaluate("[1, {}]"));
     ASSERT_EQ(elements.items().size(), 2u);
@@ -162,7 +166,8 @@ struct HostCase {
 
 const HostCase kHostCases[] = {
     {"console.log(host.a, host.b, typeof host, 'a' in host, 'b' in host)", "1 undefined object true false"},
-    {"host.x = [1]; console.log(JSON.stringify(Object.keys(host)))", "[\"a\",\"x\"]"},
+    {"host.x = [1]; host.toString = 't'; console.log(JSON.stringify(Object.keys(host)))",
+     "[\"a\",\"toString\",\"x\"]"},
     {"var names = []; for (var k in host) names.push(k); console.log(names.join(','))", "a"},
     {"console.log(delete host.a, delete host.zz, host.a)", "true false undefined"},
     {"console.log(typeof host.f, host.f(1, 'two', null))", "function called 1 two null"},
@@ -184,6 +189,19 @@ TEST_P(HostObjectTest, ScriptsUseHostObjectsLikeTheirOwn)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bridge, HostObjectTest, ::testing::ValuesIn(kHostCases));
+
+TEST(HostObjects, HostFunctionsServeAsTimersAndMethods)
+{
+    page::Page p;
+    const Value window = p.window();
+    const Value host = Value::host(std::make_shared<Recorder>());
+    p.set(window, "host", host);
+    EXPECT_EQ(p.invoke(host, "f", {Value::number(2)}).describe(), "called 2");
+    p.run("setTimeout(host.f, 5, 'late')");
+    p.runLoop();
+    EXPECT_TRUE(p.lines(page::OutputLine::Kind::Error).empty());
+    p.release(window);
+}
 
 TEST(HostObjects, ComeBackAsThemselvesAndGoWithTheirLastWrapper)
 {

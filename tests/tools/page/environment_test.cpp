@@ -60,8 +60,8 @@ const ScriptCase kScripts[] = {
      "setTimeout(function () { console.log('0') });"
      "var cancelled = setTimeout(function () { console.log('never') }, 10); clearTimeout(cancelled);"
      "setTimeout(function () { console.log('100'); setTimeout(function () { console.log('100+200') }, 200) }, 100);"
-     "setTimeout(\"console.log('text timer')\", 50)",
-     {"log: 0", "log: text timer", "log: 100", "log: 250 arg", "log: 100+200"}},
+     "setTimeout(\"console.log('text timer', performance.now())\", 50)",
+     {"log: 0", "log: text timer 50", "log: 100", "log: 250 arg", "log: 100+200"}},
     {"JobsRunBeforeTimers",
      "setTimeout(function () { console.log('timer') }, 0);"
      "Promise.resolve().then(function () { console.log('job 1') }).then(function () { console.log('job 2') });"

@@ -276,9 +276,16 @@
         }
     };
 
+    // The virtual clock, in milliseconds since the page was made.
+    var performance = {
+        now: function () {
+            return native.now();
+        }
+    };
+
     var names = {
         window: global, self: global, document: document, location: document.location,
-        navigator: navigator, console: console, alert: alert,
+        navigator: navigator, console: console, alert: alert, performance: performance,
         setTimeout: setTimeout, clearTimeout: clearTimeout
     };
     Object.keys(names).forEach(function (name) {
@@ -332,7 +339,7 @@
         },
         runTimer: function (record) {
             if (typeof record[0] === 'function')
-                record[0].apply(global, record[1]);
+                Function.prototype.apply.call(record[0], global, record[1]);
             else
                 (0, eval)(record[0]);
         },
@@ -371,7 +378,7 @@
             var f = o[name];
             if (typeof f !== 'function')
                 throw new TypeError(name + ' is not a function');
-            return f.apply(o, args);
+            return Function.prototype.apply.call(f, o, args);
         },
         isFunction: function (x) {
             return typeof x === 'function';

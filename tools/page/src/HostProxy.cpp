@@ -100,10 +100,14 @@ duk_ret_t trapOwnKeys(duk_context* ctx)  // (target)
         const duk_idx_t array = duk_push_array(ctx);
         duk_uarridx_t index = 0;
         for (const std::string& name : names) {
-            duk_push_lstring(ctx, name.data(), name.size());
             // for-in and Object.keys ask the target whether a key is
-            // enumerable: the target gets a placeholder for each new name.
-            if (!duk_has_prop(ctx, 0)) {
+            // enumerable: the target gets a placeholder for each name it
+            // does not have as its own.
+            duk_push_lstring(ctx, name.data(), name.size());
+            duk_get_prop_desc(ctx, 0, 0);
+            const bool own = !duk_is_undefined(ctx, -1);
+            duk_pop(ctx);
+            if (!own) {
                 duk_push_lstring(ctx, name.data(), name.size());
                 duk_push_undefined(ctx);
                 duk_def_prop(ctx, 0, DUK_DEFPROP_HAVE_VALUE | DUK_DEFPROP_SET_WEC);

@@ -1,5 +1,5 @@
-// The native functions the environment script is given: output, timers,
-// plug-ins and the host-object test.
+// The native functions the environment script is given: output, timers and
+// the clock, plug-ins and the host-object test.
 
 #include <stdexcept>
 
@@ -77,6 +77,12 @@ duk_ret_t nativeIsHost(duk_context* ctx)  // (value)
     });
 }
 
+duk_ret_t nativeNow(duk_context* ctx)
+{
+    duk_push_number(ctx, Page::Engine::of(ctx).loop.now());
+    return 1;
+}
+
 struct Native {
     const char* name;
     duk_c_function function;
@@ -90,6 +96,7 @@ const Native kNatives[] = {
     {"createPlugin", nativeCreatePlugin, 2},
     {"destroyPlugin", nativeDestroyPlugin, 1},
     {"isHost", nativeIsHost, 1},
+    {"now", nativeNow, 0},
 };
 
 }  // namespace

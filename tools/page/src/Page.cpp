@@ -248,6 +248,32 @@ void Page::release(const Value& value)
     }
 }
 
+Value Page::share(const Value& value)
+{
+    switch (value.type()) {
+    case Value::Type::Ref: {
+        Engine& e = *m_engine;
+        StackGuard guard(e.ctx);
+        e.pushHeld(value.refId());
+        return Value::ref(e.hold(-1));
+    }
+    case Value::Type::Array: {
+        std::vector<Value> items;
+        for (const Value& item : value.items())
+            items.push_back(share(item));
+        return Value::array(std::move(items));
+    }
+    case Value::Type::Object: {
+        Value::Members members;
+        for (const auto& member : value.members())
+            members.emplace_back(member.first, share(member.second));
+        return Value::object(std::move(members));
+    }
+    default:
+        return value;
+    }
+}
+
 bool Page::same(const Value& left, const Value& right)
 {
     if (left.is(Value::Type::Host) || right.is(Value::Type::Host))

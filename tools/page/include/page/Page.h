@@ -7,7 +7,8 @@
 // documentElement, head, body, createElement, getElementById,
 // getElementsByTagName; elements with attributes, innerHTML, width/height,
 // childNodes/parentNode/appendChild/removeChild), location.href,
-// console.log/info/warn/error, alert, setTimeout/clearTimeout, Promise (with
+// console.log/info/warn/error, alert, setTimeout/clearTimeout,
+// performance.now() (the virtual clock), Promise (with
 // then/catch/finally, resolve/reject/all/race), and
 // navigator.createPlugin/destroyPlugin when a PluginProvider is set. The
 // engine speaks ES5 plus what duktape adds: no arrow functions, no
@@ -103,6 +104,9 @@ public:
     // every Ref inside arrays and objects too.
     void release(ObjectId id);
     void release(const Value& value);
+    // The value with a new handle for every Ref in it (arrays and objects
+    // walked), for a holder that releases independently of the original's.
+    Value share(const Value& value);
     // Whether two values name the same script object.
     bool same(const Value& left, const Value& right);
     std::size_t heldCount() const;
