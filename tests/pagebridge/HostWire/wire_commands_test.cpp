@@ -77,6 +77,11 @@ const CommandCase kCommands[] = {
     {"[\"New\",\"application/x-velon\",\"not a map\"]", 1, "[\"success\",2]"},
 };
 
+void PrintTo(const CommandCase& c, std::ostream* os)
+{
+    *os << c.command;
+}
+
 class DispatchTest : public WireCommandTest, public ::testing::WithParamInterface<CommandCase> {};
 
 TEST_P(DispatchTest, AnswersEveryCommandOnce)

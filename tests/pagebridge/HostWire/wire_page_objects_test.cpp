@@ -197,6 +197,11 @@ const ReadAnswer kReadAnswers[] = {
     {"[\"success\"", "[\"error\",{\"error\":\"Command threw an exception\",\"message\":\"Malformed JSON from client\"}]"},
 };
 
+void PrintTo(const ReadAnswer& c, std::ostream* os)
+{
+    *os << c.answer;
+}
+
 class PageAnswerTest : public PageObjectTest, public ::testing::WithParamInterface<ReadAnswer> {};
 
 TEST_P(PageAnswerTest, ThePagesAnswerToAReadDecidesTheResult)

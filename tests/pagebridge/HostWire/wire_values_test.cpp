@@ -83,6 +83,11 @@ const ReadCase kReads[] = {
     {"{\"$type\":\"other\",\"x\":1}", "{$type:'other',x:double 1}"},
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os)
+{
+    *os << c.json;
+}
+
 class WireReadTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(WireReadTest, HostJsonReadsAsPlugInValues)
@@ -118,6 +123,11 @@ const WriteCase kWrites[] = {
     {"Pair", variant(std::make_pair(2u, 5u)), "{\"$type\":\"ref\",\"data\":[2,5]}"},
     {"Map", variant(VariantMap{{"b", variant(1)}, {"a", variant(VariantList())}}), "{\"a\":[],\"b\":1}"},
 };
+
+void PrintTo(const WriteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class WireWriteTest : public ::testing::TestWithParam<WriteCase> {};
 

@@ -40,6 +40,11 @@ const ReadCase kReads[] = {
     {"Symbol('s')", Depth::Values, "undefined"},
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os)
+{
+    *os << c.expression;
+}
+
 class ReadTest : public ::testing::TestWithParam<ReadCase> {};
 
 TEST_P(ReadTest, ScriptValuesComeOutAsValuesOrReferences)
@@ -174,6 +179,11 @@ const HostCase kHostCases[] = {
     {"try { host.fails } catch (e) { console.log(e.message) }", "the host refuses"},
     {"try { host() } catch (e) { console.log(e.name) }", "TypeError"},
 };
+
+void PrintTo(const HostCase& c, std::ostream* os)
+{
+    *os << c.script;
+}
 
 class HostObjectTest : public ::testing::TestWithParam<HostCase> {};
 

@@ -97,6 +97,11 @@ const ScriptCase kScripts[] = {
      {"error: Uncaught (in promise) Error: nobody listens", "error: Uncaught Error: in a timer", "log: still running"}},
 };
 
+void PrintTo(const ScriptCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class ScriptTest : public ::testing::TestWithParam<ScriptCase> {};
 
 TEST_P(ScriptTest, WritesWhatTheBrowserWould)
@@ -152,12 +157,14 @@ TEST(PageMarkup, BuildsTheTreeAndRunsScriptsInOrder)
   <script>console.log(document.getElementById('first').innerHTML, document.getElementById('outer').childNodes.length,
     document.body.getAttribute('class'), document.getElementById('outer').width); nosuchname()</script>
   <script>console.log('after the failure', document.getElementsByTagName('script').length)</script>
-</body></html>)");
+  <script src="missing.js"></script>
+</body></html>)", "/nonexistent");
     EXPECT_EQ(rendered(p), (std::vector<std::string>{
                                "log: head 2",
                                "log: One <b>bold</b> 4 main 300",
                                "error: Uncaught ReferenceError: identifier 'nosuchname' undefined",
-                               "log: after the failure 3",
+                               "log: after the failure 4",
+                               "error: Uncaught Cannot read /nonexistent/missing.js",
                            }));
 }
 

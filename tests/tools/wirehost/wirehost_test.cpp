@@ -93,6 +93,11 @@ const PageCase kPages[] = {
      {"usage: wirehost --module PATH --page FILE [--url URL] [--answers FILE] [--max-steps N]"}},
 };
 
+void PrintTo(const PageCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class WirehostTest : public ::testing::TestWithParam<PageCase> {};
 
 TEST_P(WirehostTest, PrintsWhatThePageLogsAndEndsAccordingly)
