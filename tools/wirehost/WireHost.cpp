@@ -77,8 +77,10 @@ page::Value WireHost::request(const Json::Value& command)
     // Answered later: the page gets a promise of the answer.
     page::Page::Pending pending = m_page.newPromise();
     m_promises[id] = pending.id;
+    // The page holds the promise once it has it; this handle goes after the current step.
     const page::Value promise = pending.promise;
-    m_page.post([this, promise] { m_page.release(promise); });
+    page::Page& owner = m_page;
+    m_page.post([&owner, promise] { owner.release(promise); });
     return promise;
 }
 
