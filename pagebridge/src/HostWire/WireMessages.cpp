@@ -1,0 +1,145 @@
+#include "HostWire/WireMessages.h"
+
+#include <memory>
+#include <sstream>
+
+#include "HostWire/WireBrowserHost.h"
+#include "HostWire/WireColony.h"
+#include "HostWire/WireResolve.h"
+#include "HostWire/WireValues.h"
+#include "ScriptingCore/exceptions.h"
+
+namespace PB {
+namespace HostWire {
+
+std::string toJsonText(const Json::Value& value)
+{
+    Json::FastWriter writer;
+    std::string text = writer.write(value);
+    if (!text.empty() && text.back() == '\n')
+        text.pop_back();
+    return text;
+}
+
+bool parseJson(const std::string& text, Json::Value& root)
+{
+    Json::CharReaderBuilder builder;
+    builder["collectComments"] = false;
+    // One value and nothing after it: a message with trailing text is malformed.
+    builder["failIfExtra"] = true;
+    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+    std::string errors;
+    return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+}
+
+VariantList errorReply(const std::string& error, const std::string& message)
+{
+    return VariantList{variant("error"), variant(VariantMap{{"error", variant(error)}, {"message", variant(message)}})};
+}
+
+VariantList makeSuccessResponse(const std::shared_ptr<WireBrowserHost>& host, const variant& value)
+{
+    return VariantList{variant("success"), encodeValue(value, host)};
+}
+
+void makeErrorResponse(WireColony& colony, std::uint32_t commandId, std::exception_ptr error)
+{
+    std::string message = "Unknown message";
+    if (error) {
+        try {
+            std::rethrow_exception(error);
+        } catch (const std::exception& e) {
+            message = e.what();
+        } catch (...) {
+        }
+    }
+    colony.sendResponse(commandId, errorReply("Command threw an exception", message));
+}
+
+std::uint8_t WireColony::onCommand(std::uint32_t commandId, std::string text)
+{
+    // Every malformed command is answered, so that a host waiting on the id
+    // learns of it; the result code tells the same.
+    Json::Value root;
+    if (!parseJson(text, root)) {
+        sendResponse(commandId, errorReply("Malformed JSON request", "The command is not JSON"));
+        return kNotJson;
+    }
+    if (!root.isArray() || root.empty() || !root[0].isString()) {
+        sendResponse(commandId, errorReply("Malformed JSON request", "A command is an array [name, arguments...]"));
+        return kNotCommand;
+    }
+    const std::string name = root[0].asString();
+    auto handler = commandHandlers().find(name);
+    if (handler == commandHandlers().end()) {
+        sendResponse(commandId, errorReply("Malformed JSON request", "Unknown command: " + name));
+        return kUnknownCommand;
+    }
+    VariantList args;
+    for (Json::ArrayIndex i = 1; i < root.size(); ++i)
+        args.push_back(jsonToVariant(root[i], *this));
+
+    std::weak_ptr<WireColony> self = shared_from_this();
+    try {
+        Promise<VariantList> result = (this->*(handler->second))(args);
+        // The reply may go out much later: the colony may be gone by then,
+        // and a reply that cannot be written is reported instead.
+        result.done(
+            [self, commandId](VariantList reply) {
+                std::shared_ptr<WireColony> colony = self.lock();
+                if (!colony)
+                    return;
+                try {
+                    colony->sendResponse(commandId, std::move(reply));
+                } catch (const std::exception& e) {
+                    colony->sendResponse(commandId, errorReply("Command threw an exception", e.what()));
+                }
+            },
+            [self, commandId](std::exception_ptr error) {
+                if (std::shared_ptr<WireColony> colony = self.lock())
+                    makeErrorResponse(*colony, commandId, error);
+            });
+    } catch (const std::exception& e) {
+        sendResponse(commandId, errorReply("Could not execute command", e.what()));
+    }
+    return kDispatched;
+}
+
+variant handleCommandResponse(WireColony& colony, const std::shared_ptr<WireBrowserHost>& host,
+                              const std::string& text)
+{
+    Json::Value root;
+    if (!parseJson(text, root))
+        throw script_error("Malformed JSON from client");
+    if (!root.isArray() || root.empty() || !root[0].isString())
+        throw script_error("Invalid message format");
+    const std::string kind = root[0].asString();
+    if (kind == "error") {
+        const Json::Value detail = root.size() > 1 ? root[1] : Json::Value(Json::objectValue);
+        if (detail.isObject() && detail.isMember("message")) {
+            const Json::Value& message = detail["message"];
+            throw script_error(message.isString() ? message.asString() : toJsonText(message));
+        }
+        throw script_error("Unknown error returned from page: " + text);
+    }
+    if (kind != "success")
+        throw script_error("Invalid response from client");
+    variant value = jsonToVariant(root.size() > 1 ? root[1] : Json::Value(), colony);
+    if (host) {
+        if (value.holds<VariantList>()) {
+            VariantList list = value.cast<VariantList>();
+            resolveValueList(list, colony.spawns(), host);
+            value = variant(std::move(list));
+        } else if (value.holds<VariantMap>()) {
+            VariantMap map = value.cast<VariantMap>();
+            resolveValueMap(map, colony.spawns(), host);
+            value = variant(std::move(map));
+        } else {
+            resolveValue(value, colony.spawns(), host);
+        }
+    }
+    return value;
+}
+
+}  // namespace HostWire
+}  // namespace PB

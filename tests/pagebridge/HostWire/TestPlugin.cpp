@@ -1,0 +1,136 @@
+#include "TestPlugin.h"
+
+#include <win32/commdlg.h>
+
+#include "ScriptingCore/DOM/Window.h"
+#include "ScriptingCore/utf8_tools.h"
+
+namespace hostwire_test {
+
+using PB::make_method;
+
+TestApi::TestApi(std::weak_ptr<PB::PluginCore> plugin)
+    : PB::JSAPIAuto("<Velon test object>"), m_plugin(std::move(plugin))
+{
+    registerMethod("echo", make_method(this, &TestApi::echo));
+    registerMethod("add", make_method(this, &TestApi::add));
+    registerMethod("fail", make_method(this, &TestApi::fail));
+    registerMethod("later", make_method(this, &TestApi::later));
+    registerMethod("wait", make_method(this, &TestApi::wait));
+    registerMethod("fire", make_method(this, &TestApi::fire));
+    registerMethod("child", make_method(this, &TestApi::child));
+    registerMethod("callBack", make_method(this, &TestApi::callBack));
+    registerMethod("readList", make_method(this, &TestApi::readList));
+    registerMethod("location", make_method(this, &TestApi::location));
+    registerMethod("evaluate", make_method(this, &TestApi::evaluate));
+    registerMethod("chooseFile", make_method(this, &TestApi::chooseFile));
+    registerProperty("count", PB::PropertyFunctors([this] { return PB::Promise<PB::variant>(PB::variant(m_count)); },
+                                                   [this](const PB::variant& v) { m_count = v.convert_cast<int>(); }));
+    registerAttribute("ondone", PB::PBNull());
+}
+
+PB::BrowserHostPtr TestApi::host() const
+{
+    std::shared_ptr<PB::PluginCore> plugin = m_plugin.lock();
+    if (!plugin || !plugin->getHost())
+        throw PB::script_error("The plug-in is gone");
+    return plugin->getHost();
+}
+
+std::string TestApi::fail(std::string message)
+{
+    throw PB::script_error(message);
+}
+
+PB::Promise<PB::variant> TestApi::later(std::string value)
+{
+    PB::Deferred<PB::variant> answer;
+    host()->ScheduleOnMainThread(shared_from_this(), [answer, value] { answer.resolve(PB::variant("later " + value)); });
+    return answer.promise();
+}
+
+PB::Deferred<PB::variant>& TestApi::waiting()
+{
+    static PB::Deferred<PB::variant> deferred;
+    return deferred;
+}
+
+void TestApi::fire(std::string event, PB::variant value)
+{
+    fireEvent(event, PB::VariantList{value});
+}
+
+PB::JSAPIPtr TestApi::child(std::string name)
+{
+    auto child = std::make_shared<PB::JSAPIAuto>("<child " + name + ">");
+    child->registerAttribute("name", PB::variant(name), true);
+    return child;
+}
+
+PB::Promise<PB::variant> TestApi::callBack(PB::JSObjectPtr function, PB::variant argument)
+{
+    if (!function)
+        throw PB::invalid_arguments("callBack needs a function");
+    return function->invoke("", PB::VariantList{argument});
+}
+
+PB::Promise<PB::variant> TestApi::readList(PB::JSObjectPtr array)
+{
+    if (!array)
+        throw PB::invalid_arguments("readList needs an array");
+    return host()->getArrayValues(array);
+}
+
+PB::Promise<PB::variant> TestApi::location()
+{
+    PB::DOM::WindowPtr window = host()->getDOMWindow();
+    if (!window)
+        throw PB::script_error("The page has no window yet");
+    return window->getLocation().then<PB::variant>([](std::string href) { return PB::variant(href); });
+}
+
+void TestApi::evaluate(std::string script)
+{
+    host()->evaluateJavaScript(script);
+}
+
+std::string TestApi::chooseFile(std::string title)
+{
+    wchar_t path[260] = L"";
+    const std::wstring wideTitle = PB::utf8_to_wstring(title);
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = sizeof ofn;
+    ofn.lpstrFile = path;
+    ofn.nMaxFile = 260;
+    ofn.lpstrTitle = wideTitle.c_str();
+    if (!GetSaveFileNameW(&ofn))
+        return std::string();
+    return PB::wstring_to_utf8(path);
+}
+
+PB::JSAPIPtr TestPlugin::createJSAPI()
+{
+    return std::make_shared<TestApi>(std::static_pointer_cast<PB::PluginCore>(shared_from_this()));
+}
+
+PB::PluginCorePtr TestFactory::createPlugin(const std::string& mimetype)
+{
+    if (mimetype != "application/x-velon")
+        return nullptr;
+    auto plugin = std::make_shared<TestPlugin>();
+    lastPlugin = plugin;
+    return plugin;
+}
+
+std::shared_ptr<TestFactory> testFactory()
+{
+    static auto factory = std::make_shared<TestFactory>();
+    return factory;
+}
+
+}  // namespace hostwire_test
+
+PB::FactoryBasePtr getPluginFactory()
+{
+    return hostwire_test::testFactory();
+}

@@ -1,0 +1,65 @@
+#pragma once
+// The plug-in the HostWire tests drive (in process, and as the shared test
+// module that wirehost loads): a scriptable object with a few registered
+// methods, a property, an event attribute, a promise answered later, script
+// errors, child objects and calls back into the page.
+
+#include <memory>
+#include <string>
+
+#include "PluginCore/FactoryBase.h"
+#include "ScriptingCore/JSAPIAuto.h"
+
+namespace hostwire_test {
+
+class TestApi : public PB::JSAPIAuto {
+public:
+    explicit TestApi(std::weak_ptr<PB::PluginCore> plugin);
+
+    PB::variant echo(PB::variant value) { return value; }
+    int add(int a, int b) { return a + b; }
+    std::string fail(std::string message);
+    // Answered on a later turn of the host's loop, through its scheduleAsync.
+    PB::Promise<PB::variant> later(std::string value);
+    // Answered when a test settles waiting().
+    PB::Promise<PB::variant> wait() { return waiting().promise(); }
+    static PB::Deferred<PB::variant>& waiting();
+    void fire(std::string event, PB::variant value);
+    PB::JSAPIPtr child(std::string name);
+    // Calls the page's function with the argument; the answer is the function's result.
+    PB::Promise<PB::variant> callBack(PB::JSObjectPtr function, PB::variant argument);
+    // The elements of a page array, read through the browser host.
+    PB::Promise<PB::variant> readList(PB::JSObjectPtr array);
+    // The page's address, read through the DOM wrappers.
+    PB::Promise<PB::variant> location();
+    void evaluate(std::string script);
+    // A save-file chooser (answered by the desktop); "" when cancelled.
+    std::string chooseFile(std::string title);
+
+private:
+    PB::BrowserHostPtr host() const;
+
+    std::weak_ptr<PB::PluginCore> m_plugin;
+    int m_count = 0;
+};
+
+class TestPlugin : public PB::PluginCore {
+public:
+    int readyCalls = 0;
+    int shutdownCalls = 0;
+    PB::JSAPIPtr createJSAPI() override;
+    bool HandleEvent(PB::PluginEvent*, PB::PluginEventSource*) override { return false; }
+    void onPluginReady() override { ++readyCalls; }
+    void shutdown() override { ++shutdownCalls; }
+};
+
+class TestFactory : public PB::FactoryBase {
+public:
+    // Only "application/x-velon"; any other type gets no plug-in.
+    PB::PluginCorePtr createPlugin(const std::string& mimetype) override;
+    std::weak_ptr<TestPlugin> lastPlugin;
+};
+
+std::shared_ptr<TestFactory> testFactory();
+
+}  // namespace hostwire_test

@@ -1,0 +1,224 @@
+// Page objects as the plug-in sees them over HostWire, and the browser
+// services that go through the page's browser object.
+
+#include <gtest/gtest.h>
+
+#include "FakeHost.h"
+#include "HostWire/AlienLarvae.h"
+#include "HostWire/AlienWireling.h"
+#include "HostWire/WireBrowserHost.h"
+#include "HostWire/WireColony.h"
+#include "TestPlugin.h"
+#include "support/Errors.h"
+#include "support/LogCapture.h"
+
+namespace hostwire_test {
+namespace {
+
+using namespace PB;
+using namespace PB::HostWire;
+
+const char* const kNew = "[\"New\",\"application/x-velon\",{}]";
+
+class PageObjectTest : public ::testing::Test {
+protected:
+    std::shared_ptr<WireBrowserHost> spawnHost() { return WireColony::findColony(0)->spawns().at(1)->host; }
+    // A page object of the instance, read from a "ref" the page sent.
+    std::shared_ptr<AlienWireling> pageObject(std::uint32_t objectId)
+    {
+        return AlienWireling::create(spawnHost(), WireColony::findColony(0)->getAlienLarvae(7, objectId));
+    }
+    std::vector<std::string> commandsSince(std::size_t first)
+    {
+        return std::vector<std::string>(host.commands().begin() + first, host.commands().end());
+    }
+
+    FakeHost host;
+};
+
+TEST_F(PageObjectTest, CallsWaitForTheMemberNamesAndGoOutInOrder)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.answerAtOnce = false;
+    const std::size_t first = host.commands().size();
+    std::shared_ptr<AlienWireling> page = pageObject(5);
+    EXPECT_EQ(page->getMemberCount(), 0u);
+    EXPECT_FALSE(page->hasProperty("x"));
+    variant read;
+    page->getProperty(-5).done([&read](variant v) { read = v; });
+    page->setProperty("a", variant(1));
+    page->removeProperty("a");
+    page->invoke("f", VariantList{variant(1), variant("s")});
+    EXPECT_EQ(commandsSince(first), std::vector<std::string>{"[\"Enum\",7,5]"});
+
+    host.deliver();
+    EXPECT_TRUE(page->hasProperty("x"));
+    EXPECT_TRUE(page->hasMethod("a"));
+    EXPECT_TRUE(read.is_null());
+    EXPECT_EQ(commandsSince(first), (std::vector<std::string>{
+                                        "[\"Enum\",7,5]",
+                                        "[\"GetP\",7,5,\"-5\"]",
+                                        "[\"SetP\",7,5,\"a\",1]",
+                                        "[\"DelP\",7,5,\"a\"]",
+                                        "[\"Invoke\",7,5,\"f\",[1,\"s\"]]",
+                                    }));
+    std::vector<std::string> names{"z"};
+    page->getMemberNames(names);
+    EXPECT_EQ(names, (std::vector<std::string>{"a", "x", "z"}));
+
+    page.reset();
+    EXPECT_EQ(host.commands().back(), "[\"RelObj\",7,5]");
+}
+
+TEST_F(PageObjectTest, AReleaseNeverOvertakesWaitingCommands)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.answerAtOnce = false;
+    const std::size_t first = host.commands().size();
+    std::shared_ptr<AlienWireling> page = pageObject(5);
+    page->invoke("f", VariantList());
+    page.reset();
+    host.deliver();
+    EXPECT_EQ(commandsSince(first), (std::vector<std::string>{"[\"Enum\",7,5]", "[\"Invoke\",7,5,\"f\",[]]",
+                                                              "[\"RelObj\",7,5]"}));
+}
+
+TEST_F(PageObjectTest, AFailedStartInvalidatesTheObject)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.responder = [](const Json::Value& command) {
+        return command[0].asString() == "Enum" ? std::string("[\"success\",\"not a list\"]") : std::string();
+    };
+    host.answerAtOnce = false;
+    test::LogCapture log;
+    std::shared_ptr<AlienWireling> page = pageObject(6);
+    std::exception_ptr failed;
+    page->getProperty("x").fail([&failed](std::exception_ptr e) { failed = e; });
+    host.deliver();
+    EXPECT_EQ(test::messageOf(failed), "Invalid Arguments");
+    EXPECT_FALSE(page->isValid());
+    EXPECT_THROW(page->getProperty("x"), object_invalidated);
+    bool warned = false;
+    for (const test::LogLine& line : log.lines())
+        warned = warned || line.message == "AlienWireling startup failure!Invalid Arguments";
+    EXPECT_TRUE(warned);
+    const std::size_t sent = host.commands().size();
+    page.reset();
+    EXPECT_EQ(host.commands().size(), sent) << "a failed object releases nothing";
+}
+
+TEST_F(PageObjectTest, TheBrowserObjectIsNeverReleasedAndAGoneHostSendsNothing)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    std::shared_ptr<AlienWireling> browser = pageObject(0);
+    std::shared_ptr<AlienWireling> other = pageObject(8);
+    const std::size_t sent = host.commands().size();
+    browser.reset();
+    EXPECT_EQ(host.commands().size(), sent);
+    EXPECT_EQ(other->getContextID(), reinterpret_cast<void*>(1));
+    host.send("[\"Destroy\",1]");
+    EXPECT_EQ(other->getContextID(), nullptr);
+    EXPECT_THROW(other->getProperty("a"), std::bad_cast);
+    const std::size_t afterDestroy = host.commands().size();
+    EXPECT_NO_THROW(other.reset());
+    EXPECT_EQ(host.commands().size(), afterDestroy);
+}
+
+TEST_F(PageObjectTest, ThePlugInCallsThePageBack)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.responder = [](const Json::Value& command) {
+        if (command[0].asString() == "Invoke" && command[2].asUInt() == 5)
+            return std::string("[\"success\",\"back from the page\"]");
+        return FakeHost::pageAnswer(command);
+    };
+    const std::size_t first = host.commands().size();
+    host.send("[\"Invoke\",1,0,\"callBack\",[{\"$type\":\"ref\",\"data\":[7,5]},\"hi\"]]");
+    EXPECT_EQ(host.reply(), "[\"success\",\"back from the page\"]");
+    EXPECT_EQ(commandsSince(first), (std::vector<std::string>{"[\"Enum\",7,5]", "[\"Invoke\",7,5,\"\",[\"hi\"]]",
+                                                              "[\"RelObj\",7,5]"}));
+}
+
+TEST_F(PageObjectTest, EventsReachTheHandlerThePageSet)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.send("[\"SetP\",1,0,\"ondone\",{\"$type\":\"ref\",\"data\":[7,9]}]");
+    EXPECT_EQ(host.reply(), "[\"success\",null]");
+    host.send("[\"Invoke\",1,0,\"fire\",[\"ondone\",3]]");
+    EXPECT_EQ(host.commands().back(), "[\"Invoke\",7,9,\"\",[3.0]]");
+}
+
+TEST_F(PageObjectTest, OnloadRunsWithTheRootObjectOnceTheBrowserIsUp)
+{
+    host.answerAtOnce = false;
+    ASSERT_EQ(host.send("[\"New\",\"application/x-velon\",{\"onload\":{\"$type\":\"ref\",\"data\":[7,3]}}]"), 1);
+    EXPECT_TRUE(host.commandsNamed("Invoke").empty());
+    host.deliver();
+    EXPECT_EQ(host.commandsNamed("Invoke").back(),
+              "[\"Invoke\",7,0,\"invokeWithDelay\",[250,{\"$type\":\"local-ref\",\"data\":[7,3]},"
+              "[{\"$type\":\"ref\",\"data\":[1,1]}],\"\"]]");
+}
+
+TEST_F(PageObjectTest, ReadyWaitsForBothWindowAndDocument)
+{
+    host.responder = [](const Json::Value& command) {
+        if (command[0].asString() == "Invoke" && command[3].asString() == "getWindow")
+            return std::string("[\"success\",null]");
+        return FakeHost::pageAnswer(command);
+    };
+    ASSERT_EQ(host.send(kNew), 1);
+    EXPECT_FALSE(spawnHost()->getDOMWindow());
+    EXPECT_TRUE(spawnHost()->getDOMDocument());
+    EXPECT_EQ(testFactory()->lastPlugin.lock()->readyCalls, 0);
+    spawnHost()->evaluateJavaScript("queued()");
+    EXPECT_TRUE(host.commandsNamed("evalFn").empty());
+    EXPECT_THROW(spawnHost()->getDOMElement(), std::runtime_error);
+    std::map<std::string, std::string> settings;
+    EXPECT_THROW(spawnHost()->detectProxySettings(settings, "http://x/"), std::logic_error);
+}
+
+struct ReadAnswer {
+    const char* answer;
+    const char* result;
+};
+
+const ReadAnswer kReadAnswers[] = {
+    {"[\"success\",[1,\"two\"]]", "[\"success\",[1.0,\"two\"]]"},
+    {"[\"success\",{\"a\":1}]", "[\"error\",{\"error\":\"Command threw an exception\",\"message\":\"bad cast\"}]"},
+    {"[\"error\",{\"message\":\"no such array\"}]",
+     "[\"error\",{\"error\":\"Command threw an exception\",\"message\":\"no such array\"}]"},
+    {"[\"error\",{}]", "[\"error\",{\"error\":\"Command threw an exception\",\"message\":"
+                       "\"Unknown error returned from page: [\\\"error\\\",{}]\"}]"},
+    {"[\"error\",\"text\"]", "[\"error\",{\"error\":\"Command threw an exception\",\"message\":"
+                             "\"Unknown error returned from page: [\\\"error\\\",\\\"text\\\"]\"}]"},
+    {"[\"nonsense\"]",
+     "[\"error\",{\"error\":\"Command threw an exception\",\"message\":\"Invalid response from client\"}]"},
+    {"[3]", "[\"error\",{\"error\":\"Command threw an exception\",\"message\":\"Invalid message format\"}]"},
+    {"[\"success\"", "[\"error\",{\"error\":\"Command threw an exception\",\"message\":\"Malformed JSON from client\"}]"},
+};
+
+void PrintTo(const ReadAnswer& c, std::ostream* os)
+{
+    *os << c.answer;
+}
+
+class PageAnswerTest : public PageObjectTest, public ::testing::WithParamInterface<ReadAnswer> {};
+
+TEST_P(PageAnswerTest, ThePagesAnswerToAReadDecidesTheResult)
+{
+    const std::string answer = GetParam().answer;
+    host.responder = [answer](const Json::Value& command) {
+        if (command[0].asString() == "Invoke" && command[3].asString() == "readArray")
+            return answer;
+        return FakeHost::pageAnswer(command);
+    };
+    ASSERT_EQ(host.send(kNew), 1);
+    host.send("[\"Invoke\",1,0,\"readList\",[{\"$type\":\"ref\",\"data\":[7,4]}]]");
+    EXPECT_EQ(host.reply(), GetParam().result);
+    EXPECT_EQ(host.commandsNamed("Invoke").back().find("[\"Invoke\",7,0,\"readArray\",[{\"$type\":\"local-ref\""), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostWire, PageAnswerTest, ::testing::ValuesIn(kReadAnswers));
+
+}  // namespace
+}  // namespace hostwire_test

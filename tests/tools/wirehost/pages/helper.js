@@ -1,0 +1,1 @@
+console.log('helper script, divs:', document.getElementsByTagName('div').length);

@@ -1,0 +1,3 @@
+var plugin = navigator.createPlugin('application/x-velon', {});
+console.log('before');
+plugin.fail('left unhandled');
