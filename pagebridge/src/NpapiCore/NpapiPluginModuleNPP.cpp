@@ -94,26 +94,33 @@ NPError NpapiPluginModule::NPP_New(NPMIMEType pluginType, NPP instance, uint16_t
     logInfo("NPP_New", instance, "NPP_New: ");
     if (!instance)
         return NPERR_INVALID_INSTANCE_ERROR;
+    std::shared_ptr<NpapiBrowserHost> host;
+    // A host whose instance never came about gives back what it holds of the page.
+    auto abandon = [&](NPError result) {
+        if (host && !instance->pdata)
+            host->shutdown();
+        return result;
+    };
     try {
         NpapiPluginModule* module = GetModule(nullptr);
-        std::shared_ptr<NpapiBrowserHost> host = createBrowserHost(module, instance);
+        host = createBrowserHost(module, instance);
         host->setBrowserFuncs(&module->NPNFuncs);
         const FactoryBasePtr factory = getPluginFactory();
         const std::string mimetype = pluginType ? pluginType : "";
         std::shared_ptr<NpapiPlugin> plugin = factory->createNpapiPlugin(host, mimetype);
         if (!plugin)
-            return NPERR_OUT_OF_MEMORY_ERROR;
+            return abandon(NPERR_OUT_OF_MEMORY_ERROR);
         instance->pdata = new NpapiInstanceData{host, plugin};
         plugin->init(pluginType, argc, argn, argv);
     } catch (const PluginCreateError& e) {
         std::printf("%s\n", e.what());
-        return NPERR_INCOMPATIBLE_VERSION_ERROR;
+        return abandon(NPERR_INCOMPATIBLE_VERSION_ERROR);
     } catch (const std::bad_alloc& e) {
         std::printf("%s\n", e.what());
-        return NPERR_OUT_OF_MEMORY_ERROR;
+        return abandon(NPERR_OUT_OF_MEMORY_ERROR);
     } catch (const std::exception& e) {
         std::printf("%s\n", e.what());
-        return NPERR_GENERIC_ERROR;
+        return abandon(NPERR_GENERIC_ERROR);
     }
     return NPERR_NO_ERROR;
 }

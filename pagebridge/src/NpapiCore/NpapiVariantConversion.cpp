@@ -179,7 +179,13 @@ NPVariant makeJSObject(const HostPtr& host, const variant& value)
 
 NPVariant errorVariant(const HostPtr& host, const std::exception& e)
 {
-    if (NPObject* error = host->makeError(e))
+    // Without a page helper the page still learns the message.
+    NPObject* error = nullptr;
+    try {
+        error = host->makeError(e);
+    } catch (const std::exception&) {
+    }
+    if (error)
         return objectVariant(error);
     const char* message = e.what();
     return stringVariant(host, message && *message ? message : "Unknown exception");
