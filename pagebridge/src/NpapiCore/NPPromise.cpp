@@ -40,6 +40,7 @@ std::shared_ptr<NPPromise> NPPromise::create(const std::shared_ptr<NpapiBrowserH
                                              const Promise<variant>& promise)
 {
     auto bridge = std::make_shared<NPPromise>(host, promise);
+    host->trackPromise(bridge);
     bridge->init(host);
     return bridge;
 }
@@ -154,6 +155,20 @@ void NPPromise::settle(const char* method, const variant& value)
         host->ReleaseObject(m_deferred);
         m_deferred = nullptr;
     }
+}
+
+void NPPromise::forgetPage()
+{
+    m_settled = true;
+    std::shared_ptr<NpapiBrowserHost> host = m_host.lock();
+    if (host) {
+        if (m_deferred)
+            host->ReleaseObject(m_deferred);
+        if (m_pagePromise)
+            host->ReleaseObject(m_pagePromise);
+    }
+    m_deferred = nullptr;
+    m_pagePromise = nullptr;
 }
 
 std::shared_ptr<NpapiBrowserHost> NPPromise::getHost()

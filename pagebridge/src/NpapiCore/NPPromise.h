@@ -43,6 +43,10 @@ public:
     void onResolved(const variant& value);
     void onRejected(const variant& reason);
 
+    // The host shuts down (main thread): the page objects are given back
+    // and nothing is sent any more.
+    void forgetPage();
+
     // Throws std::bad_cast when the host has gone.
     std::shared_ptr<NpapiBrowserHost> getHost();
     // Rejects with "Invalidated" when still unsettled (main thread), then

@@ -9,6 +9,7 @@
 
 #include "NpapiCore/NPJavascriptObject.h"
 #include "NpapiCore/NPObjectAPI.h"
+#include "NpapiCore/NPPromise.h"
 #include "NpapiCore/NpapiBrowserFuncs.h"
 #include "NpapiCore/NpapiPluginModule.h"
 #include "NpapiCore/NpapiStream.h"
@@ -157,14 +158,30 @@ void NpapiBrowserHost::shutdown()
     }
     // After NPP_Destroy the browser calls none of the instance's streams again.
     std::vector<std::weak_ptr<NpapiStream>> streams;
+    std::vector<std::weak_ptr<NPPromise>> promises;
     {
         std::lock_guard<std::mutex> lock(m_streamsMutex);
         streams.swap(m_streams);
+        promises.swap(m_promises);
     }
     for (const std::weak_ptr<NpapiStream>& weak : streams) {
         if (std::shared_ptr<NpapiStream> stream = weak.lock())
             stream->forgetBrowser();
     }
+    // Promises the plug-in settles later can no longer reach the page.
+    for (const std::weak_ptr<NPPromise>& weak : promises) {
+        if (std::shared_ptr<NPPromise> promise = weak.lock())
+            promise->forgetPage();
+    }
+}
+
+void NpapiBrowserHost::trackPromise(const std::shared_ptr<NPPromise>& promise)
+{
+    std::lock_guard<std::mutex> lock(m_streamsMutex);
+    m_promises.erase(std::remove_if(m_promises.begin(), m_promises.end(),
+                                    [](const std::weak_ptr<NPPromise>& p) { return p.expired(); }),
+                     m_promises.end());
+    m_promises.push_back(promise);
 }
 
 void NpapiBrowserHost::doDeferredRelease()

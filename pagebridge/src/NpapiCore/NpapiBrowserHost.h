@@ -27,6 +27,7 @@ class NpapiPluginModule;
 class NPObjectAPI;
 class NPJavascriptObject;
 class NpapiStream;
+class NPPromise;
 
 class NpapiBrowserHost : public BrowserHost {
 public:
@@ -77,6 +78,10 @@ public:
     // The page face of a scriptable object, the same while it lives; one
     // browser reference for the caller.
     NPJavascriptObject* getJSAPIWrapper(const std::weak_ptr<JSAPI>& api, bool autoRelease);
+
+    // Keeps track of a page promise bridge, so that the page objects it
+    // holds are given back at shutdown even if it is never settled.
+    void trackPromise(const std::shared_ptr<NPPromise>& promise);
 
     // Asks the browser to repaint the rectangle (main thread).
     void invalidateRect(NPRect rect);
@@ -154,6 +159,7 @@ private:
     // forgotten at shutdown, so that none outlives the instance.
     std::mutex m_streamsMutex;
     std::vector<std::weak_ptr<NpapiStream>> m_streams;
+    std::vector<std::weak_ptr<NPPromise>> m_promises;
 };
 
 }  // namespace Npapi

@@ -105,6 +105,13 @@ TEST_F(NpapiScripting, PropertiesAreReadAsPromisesAndWrittenDirectly)
     browser->release(&text);
     EXPECT_EQ(rootApi(instance)->name, "renamed");
 
+    // A property that cannot be read is a rejected promise.
+    ASSERT_TRUE(browser->getProperty(api, "nosuch", &value));
+    EXPECT_EQ(FakeBrowser::describe(value), "promise");
+    browser->release(&value);
+    browser->pump();
+    EXPECT_EQ(last().state, "rejected");
+
     // A setter that throws answers false and sets no exception.
     NPVariant object = FakeBrowser::objectValue(browser->window());
     EXPECT_FALSE(api->_class->setProperty(api, browser->id("name"), &object));
@@ -208,6 +215,17 @@ TEST_F(NpapiScripting, ACallOnAShutDownHostLeavesThePagePromisePending)
     host(instance)->shutdown();
     pending.resolve(PB::variant(1));
     browser->pump();
+    EXPECT_EQ(last().state, "pending");
+}
+
+TEST_F(NpapiScripting, APromiseSettledAfterTheInstanceIsGoneTroublesNobody)
+{
+    ASSERT_TRUE(callForPromise("later"));
+    PB::Deferred<PB::variant> pending = rootApi(instance)->pending;
+    browser->releaseObject(api);
+    api = nullptr;
+    destroy(instance);
+    EXPECT_NO_THROW(pending.resolve(PB::variant(1)));
     EXPECT_EQ(last().state, "pending");
 }
 

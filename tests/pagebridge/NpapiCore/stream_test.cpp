@@ -214,6 +214,29 @@ TEST_F(NpapiStreams, UnsafeBlocksEndTheStream)
     EXPECT_EQ(log->seen.back(), "completed failed");
 }
 
+TEST_F(NpapiStreams, AFileNameThatIsNoUtf8StaysInThePlugin)
+{
+    PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, true, false, 8);
+    NPStream stream = browserStream(5);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    plugin.asfile(instance, &stream, "/tmp/\xff\xfe");  // the conversion error does not reach the browser
+    EXPECT_EQ(s->getCacheFilename(), L"");
+    plugin.destroystream(instance, &stream, NPRES_DONE);
+    plugin.urlnotify(instance, "", NPRES_DONE, stream.notifyData);
+}
+
+TEST_F(NpapiStreams, StreamsStillOwedByTheBrowserGoWithTheInstance)
+{
+    std::weak_ptr<PB::BrowserStream> weak =
+        host(instance)->createStream("http://files.example/data", log, false, false, 8);
+    NPStream stream = browserStream(5);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    destroy(instance);
+    EXPECT_TRUE(weak.expired());
+}
+
 TEST_F(NpapiStreams, StreamsTheBrowserOpensOnItsOwn)
 {
     NPStream stream{};
