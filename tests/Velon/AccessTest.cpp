@@ -175,3 +175,23 @@ TEST_F(ApiTest, InitialisationSetsTheRequestDefaults)
 
 }  // namespace
 }  // namespace velon_test
+
+namespace velon_test {
+namespace {
+
+// The page's address may arrive after the object or the plug-in has gone.
+TEST_F(ApiTest, LateAddressFindsNothingToUseAfterFree)
+{
+    location->answerLater = true;
+    auto orphan = std::make_shared<VelonAPI>(std::shared_ptr<Velon>(), host);
+    auto dropped = std::make_shared<VelonAPI>(plugin, host);
+    std::vector<std::string> errors;
+    for (auto* api : {&orphan, &dropped})
+        (*api)->initPlugin().done(nullptr, [&](std::exception_ptr e) { errors.push_back(test::messageOf(e)); });
+    dropped.reset();
+    location->answer();
+    EXPECT_EQ((std::vector<std::string>{"The plugin is invalid", "The plugin is invalid"}), errors);
+}
+
+}  // namespace
+}  // namespace velon_test
