@@ -15,7 +15,9 @@ namespace {
 
 TEST(Module, LoadsAndExportsOnlyEntryPoints)
 {
-    void* module = dlopen(VELON_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped: a few process-lifetime tables of the module are never
+    // freed, and the leak checker would count them lost once it is unmapped.
+    void* module = dlopen(VELON_MODULE_PATH, RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     ASSERT_NE(nullptr, module) << dlerror();
     EXPECT_EQ(nullptr, dlsym(module, "_Z16getPluginFactoryv"));
     dlclose(module);
