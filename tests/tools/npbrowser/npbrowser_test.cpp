@@ -1,0 +1,132 @@
+// npbrowser runs pages against the test module through the NPAPI adapter:
+// what the pages print, what npbrowser reports, and how it ends.
+
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Outcome {
+    std::vector<std::string> lines;
+    int status = -1;
+};
+
+Outcome runNpbrowser(const std::string& arguments)
+{
+    Outcome run;
+    const std::string commandLine = std::string(NPBROWSER) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(commandLine.c_str(), "r");
+    if (!pipe)
+        return run;
+    std::string line;
+    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
+        if (c == '\n') {
+            run.lines.push_back(line);
+            line.clear();
+        } else {
+            line += static_cast<char>(c);
+        }
+    }
+    if (!line.empty())
+        run.lines.push_back(line);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::string pageArguments(const std::string& page)
+{
+    return std::string("--module ") + TEST_MODULE + " --page " + PAGES + "/" + page + " --url https://site.example/app/";
+}
+
+struct PageCase {
+    const char* name;
+    std::string arguments;
+    int status;
+    std::vector<std::string> lines;
+};
+
+const PageCase kPages[] = {
+    {"CallsAnswerThroughPagePromises", pageArguments("calls.js"), 0,
+     {
+         "add 5",
+         "echo \"text\"",
+         "echo 1.5",
+         "echo null",
+         "echo true",
+         "same array back true",
+         "count 0",
+         "count 7",
+         "set refused: Error setting property count of the plug-in object",
+         "fail rejected Error: no way",
+         "add rejected Error: Invalid argument conversion from std::string to int at index 1",
+         "child object true",
+         "child name \"first\"",
+         "method as value function",
+         "add as value 42",
+         "missing: TypeError",
+         "members object undefined false true",
+         "keys add,addEventListener,callBack,child,chooseFile,count,echo,evaluate,fail,fire,getAttribute,keep,later,"
+         "location,readList,removeEventListener,setAttribute,toString,valid,value",
+         // The adapter's own line for a type its factory does not make.
+         "No plug-in for MIME type application/x-other",
+         "refused: The plug-in refused application/x-other (NPError 8)",
+         "refused: createPlugin: the parameter onload must be a string, a number or a boolean (an on... parameter "
+         "names a page function)",
+         "refused: destroyPlugin needs a plug-in made by createPlugin",
+         "done",
+     }},
+    {"TheLoopOnloadLaterAnswersAndCallsBack", pageArguments("async.js"), 0,
+     {
+         "created object 1",
+         "onload at 250 ms object",
+         "location https://site.example/app/",
+         "later later answer",
+         "callBack there and back",
+         "readList [\"a\",2,false]",
+         "injected by the plug-in",
+         "event fired",
+         "after destroy: The plug-in object is gone",
+     }},
+    {"APageObjectTheModuleKeepsIsALeak", pageArguments("leak.js"), 1,
+     {"kept", "npbrowser: leak: 1 browser objects (1 of the page) still had 1 references after NP_Shutdown"}},
+    {"AnUnhandledRejectionFailsTheRun", pageArguments("uncaught.js"), 1,
+     {"before", "error: Uncaught (in promise) Error: left unhandled"}},
+    {"ADialogNobodyAnswersIsCancelled", pageArguments("dialog.js"), 0, {"chosen (cancelled)"}},
+    {"TheAnswerFilePlaysTheUser", pageArguments("dialog.js") + " --answers " + PAGES + "/dialog.answers", 0,
+     {"chosen /tmp/npbrowser-test/signature.p7s"}},
+    {"NoPageIsAUsageError", std::string("--module ") + TEST_MODULE, 2,
+     {"usage: npbrowser --module PATH --page FILE [--url URL] [--answers FILE] [--max-steps N]"}},
+};
+
+void PrintTo(const PageCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class NpbrowserTest : public ::testing::TestWithParam<PageCase> {};
+
+TEST_P(NpbrowserTest, PrintsWhatThePageLogsAndEndsAccordingly)
+{
+    const Outcome run = runNpbrowser(GetParam().arguments);
+    EXPECT_EQ(run.status, GetParam().status);
+    EXPECT_EQ(run.lines, GetParam().lines);
+}
+
+INSTANTIATE_TEST_SUITE_P(Npbrowser, NpbrowserTest, ::testing::ValuesIn(kPages),
+                         [](const ::testing::TestParamInfo<PageCase>& info) { return info.param.name; });
+
+TEST(Npbrowser, AModuleWithoutEntryPointsIsReported)
+{
+    const Outcome run = runNpbrowser(std::string("--module ") + NPBROWSER + " --page " + PAGES + "/calls.js");
+    EXPECT_EQ(run.status, 1);
+    ASSERT_FALSE(run.lines.empty());
+    EXPECT_EQ(run.lines[0].find("npbrowser: Cannot load "), 0u) << run.lines[0];
+}
+
+}  // namespace
