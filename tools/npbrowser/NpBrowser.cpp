@@ -1,5 +1,6 @@
 #include "NpBrowser.h"
 
+#include <cctype>
 #include <stdexcept>
 
 #include "PageObject.h"
@@ -49,6 +50,27 @@ std::string paramText(const std::string& name, const page::Value& value)
         throw std::runtime_error("createPlugin: the parameter " + name +
                                  " must be a string, a number or a boolean (an on... parameter names a page function)");
     }
+}
+
+// The local path of a file: URL (file:///path, percent escapes decoded); empty for any other.
+std::string localPath(const std::string& url)
+{
+    const std::string scheme = "file://";
+    if (url.size() <= scheme.size() || url.compare(0, scheme.size(), scheme) != 0 || url[scheme.size()] != '/')
+        return std::string();
+    std::string path;
+    for (std::size_t i = scheme.size(); i < url.size(); ++i) {
+        if (url[i] == '?' || url[i] == '#')
+            break;
+        if (url[i] == '%' && i + 2 < url.size() && std::isxdigit(static_cast<unsigned char>(url[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(url[i + 2]))) {
+            path.push_back(static_cast<char>(std::stoi(url.substr(i + 1, 2), nullptr, 16)));
+            i += 2;
+        } else {
+            path.push_back(url[i]);
+        }
+    }
+    return path;
 }
 
 }  // namespace
@@ -293,11 +315,76 @@ page::Value NpBrowser::elementOf(NPP npp)
     return m_page.share(found->second.element);
 }
 
+NPError NpBrowser::requestUrl(NPP npp, const char* url, const char* target, bool notify, void* notifyData)
+{
+    if (!instanceAlive(npp))
+        return NPERR_INVALID_INSTANCE_ERROR;
+    if (!url)
+        return NPERR_INVALID_URL;
+    if (target) {
+        unsupported(std::string("loading ") + url + " into the window " + target);
+        return NPERR_GENERIC_ERROR;
+    }
+    const std::string path = localPath(url);
+    if (path.empty()) {
+        unsupported(std::string("the URL ") + url + " (only file: URLs are loaded)");
+        return NPERR_INVALID_URL;
+    }
+    const std::uint64_t id = m_nextStream++;
+    m_streams[id] = std::make_shared<UrlStream>(m_plugin, UrlStream::Request{npp, url, path, notify, notifyData});
+    deliver(id);
+    return NPERR_NO_ERROR;
+}
+
+void NpBrowser::deliver(std::uint64_t id)
+{
+    std::weak_ptr<NpBrowser> self = weak_from_this();
+    m_page.post([self, id] {
+        std::shared_ptr<NpBrowser> browser = self.lock();
+        if (!browser)
+            return;
+        auto found = browser->m_streams.find(id);
+        if (found == browser->m_streams.end())
+            return;
+        const std::shared_ptr<UrlStream> stream = found->second;
+        if (stream->step()) {
+            browser->deliver(id);
+            return;
+        }
+        // By id: the plug-in may have opened or closed streams meanwhile.
+        browser->m_streams.erase(id);
+    });
+}
+
+NPError NpBrowser::closeStream(NPP npp, NPStream* stream, NPReason reason)
+{
+    for (const auto& entry : m_streams) {
+        if (entry.second->stream() == stream && entry.second->instance() == npp) {
+            entry.second->cancel(reason);
+            return NPERR_NO_ERROR;
+        }
+    }
+    return NPERR_INVALID_PARAM;
+}
+
 void NpBrowser::destroy(NPP npp)
 {
     auto found = m_instances.find(npp);
     if (found == m_instances.end())
         return;
+    // As a browser does, the instance's streams end before the instance.
+    std::vector<std::uint64_t> streams;
+    for (const auto& entry : m_streams)
+        if (entry.second->instance() == npp)
+            streams.push_back(entry.first);
+    for (std::uint64_t id : streams) {
+        auto stream = m_streams.find(id);
+        if (stream == m_streams.end())
+            continue;
+        const std::shared_ptr<UrlStream> ending = stream->second;
+        m_streams.erase(stream);
+        ending->end(NPRES_USER_BREAK);
+    }
     NPSavedData* saved = nullptr;
     m_plugin.destroy(npp, &saved);
     if (saved) {

@@ -8,6 +8,8 @@
 //
 // Every NPObject and memory block the module gets from the browser is kept
 // in a ledger; what is still held after NP_Shutdown is reported as a leak.
+// URLs are local files only, delivered as streams on the page's loop.
+//
 // Misuse of the browser (an object used after its last release, a block the
 // browser never gave, a call off the main thread) is reported as a fault.
 // Either makes the run fail.
@@ -18,6 +20,7 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -31,6 +34,7 @@
 #include "MemoryLedger.h"
 #include "NpModule.h"
 #include "ObjectLedger.h"
+#include "UrlStream.h"
 #include "page/Page.h"
 
 namespace npbrowser {
@@ -67,6 +71,11 @@ public:
     bool instanceAlive(NPP npp) const { return npp && m_instances.count(npp) != 0; }
     // The instance's element (a new handle) or undefined.
     page::Value elementOf(NPP npp);
+
+    // --- URLs (NPN_GetURL, NPN_GetURLNotify): local files as streams
+    NPError requestUrl(NPP npp, const char* url, const char* target, bool notify, void* notifyData);
+    // NPN_DestroyStream: the stream ends on the loop's next turn.
+    NPError closeStream(NPP npp, NPStream* stream, NPReason reason);
 
     // --- what the entries use
     page::Page& page() { return m_page; }
@@ -119,6 +128,7 @@ private:
     };
 
     void destroy(NPP npp);
+    void deliver(std::uint64_t id);
     void dropWrappers(NPP owner, bool all);
     void reportLeaks();
 
@@ -142,6 +152,9 @@ private:
     // with a destroyed instance can never match a new one.
     std::vector<std::unique_ptr<NPP_t>> m_npps;
     std::map<NPObject*, std::weak_ptr<PluginObject>> m_wrappers;
+    // Held shared: a step may destroy its own instance, and with it the entry.
+    std::map<std::uint64_t, std::shared_ptr<UrlStream>> m_streams;
+    std::uint64_t m_nextStream = 1;
 
     std::string m_exception;
     bool m_hasException = false;

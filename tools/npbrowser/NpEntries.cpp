@@ -48,45 +48,49 @@ bool knownIdentifier(NpBrowser& browser, NPIdentifier id, const char* entry)
     return false;
 }
 
-// --- URLs and streams: the page engine has no network.
+// --- URLs and streams: local files for the plug-in, nothing from it.
 
-NPError getURL(NPP, const char* url, const char*)
+NPError getURL(NPP npp, const char* url, const char* target)
 {
-    if (NpBrowser* browser = browserFor("NPN_GetURL"))
-        browser->unsupported(std::string("NPN_GetURL ") + (url ? url : ""));
-    return NPERR_GENERIC_ERROR;
+    NpBrowser* browser = browserFor("NPN_GetURL");
+    return browser ? guarded<NPError>(NPERR_GENERIC_ERROR,
+                                      [&] { return browser->requestUrl(npp, url, target, false, nullptr); })
+                   : NPERR_GENERIC_ERROR;
 }
 
-NPError getURLNotify(NPP, const char* url, const char*, void*)
+NPError getURLNotify(NPP npp, const char* url, const char* target, void* notifyData)
 {
-    if (NpBrowser* browser = browserFor("NPN_GetURLNotify"))
-        browser->unsupported(std::string("NPN_GetURLNotify ") + (url ? url : ""));
-    return NPERR_GENERIC_ERROR;
+    NpBrowser* browser = browserFor("NPN_GetURLNotify");
+    return browser ? guarded<NPError>(NPERR_GENERIC_ERROR,
+                                      [&] { return browser->requestUrl(npp, url, target, true, notifyData); })
+                   : NPERR_GENERIC_ERROR;
 }
 
 NPError postURL(NPP, const char* url, const char*, uint32_t, const char*, NPBool)
 {
     if (NpBrowser* browser = browserFor("NPN_PostURL"))
-        browser->unsupported(std::string("NPN_PostURL ") + (url ? url : ""));
+        browser->unsupported(std::string("posting to ") + (url ? url : "a URL"));
     return NPERR_GENERIC_ERROR;
 }
 
 NPError postURLNotify(NPP, const char* url, const char*, uint32_t, const char*, NPBool, void*)
 {
     if (NpBrowser* browser = browserFor("NPN_PostURLNotify"))
-        browser->unsupported(std::string("NPN_PostURLNotify ") + (url ? url : ""));
+        browser->unsupported(std::string("posting to ") + (url ? url : "a URL"));
     return NPERR_GENERIC_ERROR;
 }
 
+// The browser's streams are offered as not seekable.
 NPError requestRead(NPStream*, NPByteRange*)
 {
     return NPERR_STREAM_NOT_SEEKABLE;
 }
 
+// Streams from the plug-in to the browser have nowhere to go.
 NPError newStream(NPP, NPMIMEType, const char*, NPStream**)
 {
     if (NpBrowser* browser = browserFor("NPN_NewStream"))
-        browser->unsupported("NPN_NewStream");
+        browser->unsupported("streams from the plug-in (NPN_NewStream)");
     return NPERR_GENERIC_ERROR;
 }
 
@@ -95,9 +99,10 @@ int32_t writeStream(NPP, NPStream*, int32_t, void*)
     return -1;
 }
 
-NPError destroyStream(NPP, NPStream*, NPReason)
+NPError destroyStream(NPP npp, NPStream* stream, NPReason reason)
 {
-    return NPERR_INVALID_PARAM;
+    NpBrowser* browser = browserFor("NPN_DestroyStream");
+    return browser ? browser->closeStream(npp, stream, reason) : NPERR_GENERIC_ERROR;
 }
 
 // --- the instance and the browser

@@ -1,8 +1,8 @@
 // The plug-in module npbrowser loads in the end-to-end tests: the NPAPI
 // adapter (its exports come from the whole pb_npapi archive) with a small
 // test plug-in whose scriptable object answers at once and later, fails,
-// fires events, calls and reads the page, injects script, opens a chooser,
-// and can be told to keep a page object past its end.
+// fires events, calls and reads the page, injects script, loads URLs, opens
+// a chooser, and can be told to keep a page object past its end.
 
 #include <win32/commdlg.h>
 
@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "PluginCore/BrowserStreamRequest.h"
 #include "PluginCore/FactoryBase.h"
 #include "ScriptingCore/DOM/Window.h"
 #include "ScriptingCore/JSAPIAuto.h"
@@ -36,6 +37,7 @@ public:
         registerMethod("evaluate", make_method(this, &TestApi::evaluate));
         registerMethod("chooseFile", make_method(this, &TestApi::chooseFile));
         registerMethod("keep", make_method(this, &TestApi::keep));
+        registerMethod("fetch", make_method(this, &TestApi::fetch));
         registerProperty("count",
                          PB::PropertyFunctors([this] { return PB::Promise<PB::variant>(PB::variant(m_count)); },
                                               [this](const PB::variant& v) { m_count = v.convert_cast<int>(); }));
@@ -99,6 +101,23 @@ public:
         if (!GetSaveFileNameW(&ofn))
             return std::string();
         return PB::wstring_to_utf8(path);
+    }
+
+    // The body of a URL the browser delivers as a stream.
+    PB::Promise<PB::variant> fetch(std::string url)
+    {
+        PB::Deferred<PB::variant> answer;
+        PB::BrowserStreamRequest request(url, "GET");
+        request.setCallback([answer, url](bool success, const PB::HeaderMap&,
+                                          const boost::shared_array<unsigned char>& data, std::size_t size) {
+            if (success)
+                answer.resolve(PB::variant(std::string(reinterpret_cast<const char*>(data.get()), size)));
+            else
+                answer.reject(std::make_exception_ptr(PB::script_error("Could not load " + url)));
+        });
+        if (!host()->createStream(request, true))
+            throw PB::script_error("No stream for " + url);
+        return answer.promise();
     }
 
     // Held by the module for good: the browser must find it still referenced at the end.

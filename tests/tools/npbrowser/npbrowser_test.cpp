@@ -71,8 +71,8 @@ const PageCase kPages[] = {
          "add as value 42",
          "missing: TypeError",
          "members object undefined false true",
-         "keys add,addEventListener,callBack,child,chooseFile,count,echo,evaluate,fail,fire,getAttribute,keep,later,"
-         "location,readList,removeEventListener,setAttribute,toString,valid,value",
+         "keys add,addEventListener,callBack,child,chooseFile,count,echo,evaluate,fail,fetch,fire,getAttribute,keep,"
+         "later,location,readList,removeEventListener,setAttribute,toString,valid,value",
          // The adapter's own line for a type its factory does not make.
          "No plug-in for MIME type application/x-other",
          "refused: The plug-in refused application/x-other (NPError 8)",
@@ -92,6 +92,14 @@ const PageCase kPages[] = {
          "injected by the plug-in",
          "event fired",
          "after destroy: The plug-in object is gone",
+     }},
+    {"LocalFilesArriveAsStreams", std::string("--module ") + TEST_MODULE + " --page " + PAGES + "/streams.js", 0,
+     {
+         "file \"line one\\nline two\\n\"",
+         std::string("missing rejected: Could not load file://") + PAGES + "/missing.txt",
+         "npbrowser: not supported: the URL https://site.example/data.txt (only file: URLs are loaded)",
+         "remote rejected: No stream for https://site.example/data.txt",
+         "destroyed with a stream open",
      }},
     {"APageObjectTheModuleKeepsIsALeak", pageArguments("leak.js"), 1,
      {"kept", "npbrowser: leak: 1 browser objects (1 of the page) still had 1 references after NP_Shutdown"}},
