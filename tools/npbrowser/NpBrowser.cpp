@@ -24,6 +24,7 @@ const char* const kHelpers =
     "  embed: function (type, names, values) {"
     "    var element = document.createElement('object');"
     "    element.setAttribute('type', type);"
+    "    element.type = type;"
     "    for (var i = 0; i < names.length; i++) {"
     "      var param = document.createElement('param');"
     "      param.setAttribute('name', names[i]);"

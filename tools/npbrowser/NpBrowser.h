@@ -110,8 +110,9 @@ public:
     page::Value toScript(const NPVariant& value);
     // A string the plug-in may free (NPN_MemAlloc).
     NPVariant stringVariant(const std::string& text);
-    // NPN_ReleaseVariantValue; the variant becomes void.
-    void releaseVariant(NPVariant& value);
+    // NPN_ReleaseVariantValue (or the browser's own release, named by entry
+    // in a fault); the variant becomes void.
+    void releaseVariant(NPVariant& value, const char* entry = "NPN_ReleaseVariantValue");
     // A live object the plug-in hands over, or a fault.
     bool usable(const NPObject* obj, const char* entry);
 

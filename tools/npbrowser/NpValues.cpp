@@ -165,15 +165,15 @@ page::Value NpBrowser::toScript(const NPVariant& value)
     return shared;
 }
 
-void NpBrowser::releaseVariant(NPVariant& value)
+void NpBrowser::releaseVariant(NPVariant& value, const char* entry)
 {
     if (value.type == NPVariantType_String) {
         void* text = const_cast<NPUTF8*>(value.value.stringValue.UTF8Characters);
         if (text && !m_memory.free(text))
-            fault("NPN_ReleaseVariantValue on a string the browser did not allocate");
+            fault(std::string(entry) + " on a string the browser did not allocate");
     } else if (value.type == NPVariantType_Object) {
         NPObject* obj = value.value.objectValue;
-        if (obj && usable(obj, "NPN_ReleaseVariantValue"))
+        if (obj && usable(obj, entry))
             m_objects.release(obj);
     }
     value.type = NPVariantType_Void;

@@ -43,7 +43,7 @@ public:
     ~OwnedVariants()
     {
         for (NPVariant& value : m_values)
-            m_browser.releaseVariant(value);
+            m_browser.releaseVariant(value, "releasing a value of a call into the plug-in");
     }
     OwnedVariants(const OwnedVariants&) = delete;
     OwnedVariants& operator=(const OwnedVariants&) = delete;

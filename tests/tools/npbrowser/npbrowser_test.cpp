@@ -1,5 +1,6 @@
-// npbrowser runs pages against the test module through the NPAPI adapter:
-// what the pages print, what npbrowser reports, and how it ends.
+// npbrowser runs pages against the test module through the NPAPI adapter,
+// and against a bare module that probes and misuses the browser: what the
+// pages print, what npbrowser reports, and how it ends.
 
 #include <gtest/gtest.h>
 
@@ -39,9 +40,9 @@ Outcome runNpbrowser(const std::string& arguments)
     return run;
 }
 
-std::string pageArguments(const std::string& page)
+std::string pageArguments(const std::string& page, const char* module = TEST_MODULE)
 {
-    return std::string("--module ") + TEST_MODULE + " --page " + PAGES + "/" + page + " --url https://site.example/app/";
+    return std::string("--module ") + module + " --page " + PAGES + "/" + page + " --url https://site.example/app/";
 }
 
 struct PageCase {
@@ -105,6 +106,33 @@ const PageCase kPages[] = {
      {"kept", "npbrowser: leak: 1 browser objects (1 of the page) still had 1 references after NP_Shutdown"}},
     {"AnUnhandledRejectionFailsTheRun", pageArguments("uncaught.js"), 1,
      {"before", "error: Uncaught (in promise) Error: left unhandled"}},
+    {"PageObjectsThroughEveryObjectEntry", pageArguments("probe.js", PROBE_MODULE), 0,
+     {
+         "has a yes, f method yes, a method no, a=1, [0]='zero', keys #0 a f, f(2)=42, g(2) failed, b=2, delete a yes, "
+         "a=void",
+         "has a yes, f method no, a method no, a='text', [0]=void, keys a g, g(2) failed, b=2, delete a yes, a=void",
+         "made object with x=7",
+         "42",
+         "script failed",
+         "element 'OBJECT' 'application/x-probe' Mozilla/5.0 (X11; Linux x86_64) PageEngine/1.0",
+         "asked from a thread",
+         "called on the loop with true",
+     }},
+    {"MisuseOfTheBrowserIsReported", pageArguments("misuse.js", PROBE_MODULE), 1,
+     {
+         "npbrowser: NPN_ReleaseObject with an object that is no longer alive",
+         "npbrowser: releasing a value of a call into the plug-in with an object that is no longer alive",
+         "overRelease",
+         "npbrowser: NPN_MemFree of a block the browser did not allocate (or freed twice)",
+         "foreignFree",
+         "offThread",
+         "npbrowser: NPN_GetProperty with an identifier the browser never made",
+         "unknownIdentifier",
+         "leak",
+         "npbrowser: leak: 1 blocks of NPN_MemAlloc were never freed",
+         // Found on another thread, told at the end.
+         "npbrowser: NPN_GetValue called off the main thread",
+     }},
     {"ADialogNobodyAnswersIsCancelled", pageArguments("dialog.js"), 0, {"chosen (cancelled)"}},
     {"TheAnswerFilePlaysTheUser", pageArguments("dialog.js") + " --answers " + PAGES + "/dialog.answers", 0,
      {"chosen /tmp/npbrowser-test/signature.p7s"}},
