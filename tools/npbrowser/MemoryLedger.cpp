@@ -32,4 +32,15 @@ std::size_t MemoryLedger::size() const
     return m_blocks.size();
 }
 
+void MemoryLedger::freeAll()
+{
+    std::set<void*> blocks;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        blocks.swap(m_blocks);
+    }
+    for (void* block : blocks)
+        std::free(block);
+}
+
 }  // namespace npbrowser

@@ -16,6 +16,8 @@ public:
     // False (and nothing freed) for a block this ledger did not give out.
     bool free(void* block);
     std::size_t size() const;
+    // Frees every block still out (once their holder has said it is done).
+    void freeAll();
 
 private:
     mutable std::mutex m_mutex;

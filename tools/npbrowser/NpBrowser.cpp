@@ -169,14 +169,16 @@ void NpBrowser::reportLeaks()
     const std::size_t blocks = m_memory.size();
     if (blocks != 0)
         fault("leak: " + std::to_string(blocks) + " blocks of NPN_MemAlloc were never freed");
-    // The page's own objects go with the page; the plug-in's classes are the
-    // module's to free, and it has said it is done.
+    // The module has said it is done: the browser's own objects and blocks
+    // go now. Objects of the plug-in's classes stay; their code is the module's.
     for (NPObject* obj : objects) {
         if (PageObject* pageObj = PageObject::of(obj)) {
+            m_objects.forget(obj);
             m_page.release(pageObj->handle);
             delete pageObj;
         }
     }
+    m_memory.freeAll();
 }
 
 std::size_t NpBrowser::faultCount() const

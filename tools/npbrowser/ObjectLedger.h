@@ -29,6 +29,8 @@ public:
     void retain(NPObject* obj) { ++obj->referenceCount; }
     // Drops one reference of a live object; the last one deallocates it.
     void release(NPObject* obj);
+    // Stops tracking the object without deallocating it.
+    void forget(const NPObject* obj) { m_objects.erase(obj); }
 
     std::vector<NPObject*> ownedBy(NPP owner) const;
     std::vector<NPObject*> all() const;
