@@ -189,14 +189,15 @@ bool NpBrowser::usable(const NPObject* obj, const char* entry)
 
 std::shared_ptr<PluginObject> NpBrowser::wrap(NPObject* obj)
 {
-    std::weak_ptr<PluginObject>& slot = m_wrappers[obj];
-    if (std::shared_ptr<PluginObject> wrapper = slot.lock()) {
-        if (wrapper->object() == obj)
+    auto found = m_wrappers.find(obj);
+    if (found != m_wrappers.end()) {
+        std::shared_ptr<PluginObject> wrapper = found->second.lock();
+        if (wrapper && wrapper->object() == obj)
             return wrapper;
     }
     m_objects.retain(obj);
     auto wrapper = std::make_shared<PluginObject>(weak_from_this(), obj);
-    slot = wrapper;
+    m_wrappers[obj] = wrapper;
     return wrapper;
 }
 
