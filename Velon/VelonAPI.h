@@ -48,10 +48,11 @@ public:
     // Logs the English text of key at ERROR under function ("VelonAPI::sign")
     // and throws PB::script_error with the text in the current language.
     [[noreturn]] static void fail_with_key(const std::string& function, const std::string& key);
-    // Logs make_error_string at ERROR under function and throws the text of
-    // the code's library error key in the current language.
+    // Logs make_error_string (and detail after it) at ERROR under function
+    // and throws the text of the code's library error key in the current
+    // language.
     [[noreturn]] static void fail_with_library(const std::string& function, const std::string& libraryFunction,
-                                               int code);
+                                               int code, const std::string& detail = std::string());
     // A registered method whose body is still to come.
     [[noreturn]] static void not_implemented(const std::string& method);
     // A flag as the trace lines write it: "1" or "0".

@@ -2,19 +2,16 @@
 // files or tokens.
 #include "Velon/VelonAPI.h"
 
-#include <win32/kernel.h>
-
 #include <boost/filesystem/operations.hpp>
 #include <boost/filesystem/path.hpp>
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 
 #include "ScriptingCore/exceptions.h"
-#include "ScriptingCore/utf8_tools.h"
 #include "Velon/ApiLog.h"
 #include "Velon/Configuration.h"
+#include "Velon/TemporaryFile.h"
 
 namespace {
 
@@ -32,19 +29,6 @@ std::string lower_ascii(std::string text)
     ::PB::Log::error(function, text + detail, __FILE__, __LINE__, function);
     throw PB::script_error(text);
 }
-
-// The certificate's temporary copy goes when the call ends, however it ends.
-class TemporaryFile {
-public:
-    explicit TemporaryFile(std::string name) : name_(std::move(name)) {}
-    ~TemporaryFile() { std::remove(name_.c_str()); }
-    TemporaryFile(const TemporaryFile&) = delete;
-    TemporaryFile& operator=(const TemporaryFile&) = delete;
-    const std::string& name() const { return name_; }
-
-private:
-    std::string name_;
-};
 
 bool write_all(const std::string& path, const velon::OutputBuffer& bytes)
 {
@@ -136,15 +120,8 @@ int VelonAPI::writeCertificateOnToken(std::string certificate, int tokenCopyValu
                                                   std::to_string(tokenCopyValue) + ", " + path + ")");
     check_initPlugin("writeCertificate");
 
-    wchar_t folder[MAX_PATH] = {};
-    const DWORD folderLength = GetTempPathW(MAX_PATH, folder);
-    // A longer folder is not written into the buffer at all.
-    if (folderLength == 0 || folderLength >= MAX_PATH)
-        fail_with_key(function, "err_temp_path");
-    wchar_t wideName[MAX_PATH] = {};
-    if (GetTempFileNameW(folder, L"", 0, wideName) == 0)
-        fail_with_key(function, "err_temp_file");
-    const TemporaryFile temporary(PB::wstring_to_utf8(wideName));
+    // The certificate's temporary copy goes when the call ends, however it ends.
+    const velon::TemporaryFile temporary = velon::TemporaryFile::create(function);
     ::PB::Log::info(function, "temp certificate file:" + temporary.name(), __FILE__, __LINE__, function);
 
     velon::OutputBuffer der;

@@ -18,9 +18,11 @@ void VelonAPI::fail_with_key(const std::string& function, const std::string& key
     throw PB::script_error(Configuration::get_message(false, key));
 }
 
-void VelonAPI::fail_with_library(const std::string& function, const std::string& libraryFunction, int code)
+void VelonAPI::fail_with_library(const std::string& function, const std::string& libraryFunction, int code,
+                                 const std::string& detail)
 {
-    ::PB::Log::error(function, make_error_string(libraryFunction, code), __FILE__, __LINE__, function.c_str());
+    ::PB::Log::error(function, make_error_string(libraryFunction, code) + detail, __FILE__, __LINE__,
+                     function.c_str());
     throw PB::script_error(Configuration::get_message(false, Configuration::error_key(code)));
 }
 
