@@ -53,8 +53,6 @@ public:
     // language.
     [[noreturn]] static void fail_with_library(const std::string& function, const std::string& libraryFunction,
                                                int code, const std::string& detail = std::string());
-    // A registered method whose body is still to come.
-    [[noreturn]] static void not_implemented(const std::string& method);
     // A flag as the trace lines write it: "1" or "0".
     static std::string flag_text(bool value);
 

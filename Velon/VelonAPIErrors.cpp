@@ -26,13 +26,6 @@ void VelonAPI::fail_with_library(const std::string& function, const std::string&
     throw PB::script_error(Configuration::get_message(false, Configuration::error_key(code)));
 }
 
-void VelonAPI::not_implemented(const std::string& method)
-{
-    const std::string text = "VelonAPI::" + method + " is not implemented yet";
-    ::PB::Log::error("VelonAPI::" + method, text, __FILE__, __LINE__, ("VelonAPI::" + method).c_str());
-    throw PB::script_error(text);
-}
-
 std::string VelonAPI::flag_text(bool value)
 {
     return value ? "1" : "0";
