@@ -8,12 +8,13 @@
 
 namespace velon {
 
-inline void wipe(std::string& text)
+template <typename Char>
+void wipe(std::basic_string<Char>& text)
 {
     // Volatile stores: the writes must happen although nothing reads them.
-    volatile char* bytes = &text[0];
-    for (std::string::size_type i = 0; i < text.size(); ++i)
-        bytes[i] = '\0';
+    volatile Char* chars = &text[0];
+    for (typename std::basic_string<Char>::size_type i = 0; i < text.size(); ++i)
+        chars[i] = Char();
     text.clear();
 }
 

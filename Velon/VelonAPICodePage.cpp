@@ -10,6 +10,7 @@
 #include "ScriptingCore/utf8_tools.h"
 #include "Velon/ApiLog.h"
 #include "Velon/Configuration.h"
+#include "Velon/SecretText.h"
 
 namespace {
 
@@ -37,7 +38,13 @@ std::string VelonAPI::utf8_to_system_cp(std::string text)
     VELON_TRACE("VelonAPI::utf8_to_system_cp", "VelonAPI::utf8_to_system_cp(*text*)");
     if (passes_unchanged(text))
         return text;
-    const std::wstring wide = PB::utf8_to_wstring(text);
+    std::wstring wide = PB::utf8_to_wstring(text);
+    // The text may be a secret: the intermediate copies go with the call.
+    velon::WipeOnExit wipeCopies{&text};
+    struct WipeWide {
+        std::wstring& text;
+        ~WipeWide() { velon::wipe(text); }
+    } wipeWide{wide};
     if (wide.size() > static_cast<std::size_t>(INT_MAX)) {
         SetLastError(ERROR_INVALID_PARAMETER);
         conversion_failed("VelonAPI::utf8_to_system_cp");

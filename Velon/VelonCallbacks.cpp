@@ -12,6 +12,7 @@
 #include "ScriptingCore/exceptions.h"
 #include "ScriptingCore/utf8_tools.h"
 #include "Velon/ApiLog.h"
+#include "Velon/SecretText.h"
 #include "Velon/Configuration.h"
 #include "Velon/VelonAPI.h"
 #include "widgets/TConfirmDialog.h"
@@ -64,7 +65,7 @@ int deliver(const std::wstring& password, char* buffer, int size, const char* fu
     } else {
         VELON_WARN(function, "The password does not fit the library's buffer of " + std::to_string(size) + " bytes");
     }
-    std::fill(utf8.begin(), utf8.end(), '\0');
+    velon::wipe(utf8);
     return length;
 }
 
