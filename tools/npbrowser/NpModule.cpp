@@ -18,7 +18,10 @@ std::string loaderError()
 
 NpModule::NpModule(const std::string& path)
 {
-    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // Kept mapped after unloading: the module keeps a few tables for the
+    // life of the process, which the leak checker would count as lost once
+    // their memory is unmapped.
+    m_handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (!m_handle)
         throw std::runtime_error("Cannot load " + path + ": " + loaderError());
     m_getEntryPoints = reinterpret_cast<decltype(m_getEntryPoints)>(dlsym(m_handle, "NP_GetEntryPoints"));
