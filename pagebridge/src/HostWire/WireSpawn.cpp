@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "HostWire/ModulePath.h"
+#include "PluginAuto/ModulePath.h"
 #include "HostWire/WireBrowserHost.h"
 #include "PluginCore/PluginInfo.h"
 #include "ScriptingCore/Log.h"
@@ -20,9 +20,9 @@ WireSpawn::WireSpawn(const std::shared_ptr<WireBrowserHost>& host, const std::st
 {
     if (!pluginMain)
         throw std::runtime_error("No plug-in for the MIME type " + mimetype);
-    Log::info("WireSpawn", "Detecting plugin path: " + modulePath(), __FILE__, __LINE__,
+    Log::info("WireSpawn", "Detecting plugin path: " + getModulePath(), __FILE__, __LINE__,
               "PB::HostWire::WireSpawn::WireSpawn");
-    setPluginPath(modulePath());
+    setPluginPath(getModulePath());
     pluginMain->setHost(host);
 }
 

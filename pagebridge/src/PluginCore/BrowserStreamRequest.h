@@ -49,6 +49,10 @@ public:
 
     bool isSolicited() const { return m_solicited; }
 
+    // Set by a plug-in that takes a stream the browser opened on its own.
+    void setAccepted(bool accepted = true) { m_accepted = accepted; }
+    bool isAccepted() const { return m_accepted; }
+
     void setPostData(std::string data, std::string headers = std::string())
     {
         m_postData = std::move(data);
@@ -61,6 +65,7 @@ private:
     PluginEventSinkPtr m_sink;
     CompletionCallback m_callback;
     bool m_solicited;
+    bool m_accepted = false;
     std::string m_postData;
     std::string m_postHeaders;
 };

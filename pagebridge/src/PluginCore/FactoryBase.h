@@ -18,6 +18,10 @@ namespace PB {
 class PluginWindowWin;
 class PluginWindowlessWin;
 class WindowlessHostWindow;
+namespace Npapi {
+class NpapiBrowserHost;
+class NpapiPlugin;
+}  // namespace Npapi
 
 // How the product wants to log: kind 1 the debugger's channel, kind 2 a file.
 enum class LogMethod : int { Console = 1, File = 2 };
@@ -51,6 +55,12 @@ public:
     // The caller owns the window it gets.
     virtual PluginWindowWin* createPluginWindowWin(const WindowContextWin& context);
     virtual PluginWindowlessWin* createPluginWindowless(const WindowContextWindowless& context);
+
+    // The NPAPI adapter's instance object for the host and MIME type, in one
+    // allocation. Not virtual and defined by the adapter's own library
+    // (pb_npapi): only programs that use the adapter need the definition.
+    std::shared_ptr<Npapi::NpapiPlugin> createNpapiPlugin(const std::shared_ptr<Npapi::NpapiBrowserHost>& host,
+                                                          const std::string& mimetype);
 };
 
 using FactoryBasePtr = std::shared_ptr<FactoryBase>;

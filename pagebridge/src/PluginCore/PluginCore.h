@@ -17,6 +17,7 @@
 namespace PB {
 
 class PluginWindow;
+class BrowserStreamRequest;
 
 class PluginCore : public PluginEventSink {
 public:
@@ -51,6 +52,9 @@ public:
     virtual boost::optional<std::string> getParam(std::string key);
     virtual variant getParamVariant(std::string key);
     virtual void setFSPath(const std::string&) {}
+    // A stream the browser opened on its own is offered here; a plug-in
+    // that wants it marks the request accepted (with a sink or a callback).
+    virtual void handleUnsolicitedStream(BrowserStreamRequest&) {}
     virtual BrowserHostPtr getHost() const;
 
 protected:

@@ -1,0 +1,62 @@
+#pragma once
+// A URL stream the browser carries for the plug-in (or opened on its own):
+// the instance's NPP stream entries drive it and it sends the stream events
+// to its observers; the plug-in's writes, range requests and close go back
+// to the browser through the host. It keeps itself alive while the browser
+// still owes it calls (its destruction and, for requested streams, the URL
+// notification).
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <npapi/npapi.h>
+
+#include "PluginCore/BrowserStream.h"
+
+namespace PB {
+namespace Npapi {
+
+class NpapiBrowserHost;
+
+class NpapiStream : public BrowserStream {
+public:
+    NpapiStream(const std::string& url, bool cache, bool seekable, std::size_t internalBufferSize,
+                const std::shared_ptr<NpapiBrowserHost>& host);
+    // Closes a stream still attached to the browser.
+    ~NpapiStream() override;
+
+    bool readRanges(const std::vector<Range>& ranges) override;
+    bool write(const char* data, std::size_t length, std::size_t& written) override;
+    bool close() override;
+
+    virtual void setSelfReference();
+    // With both marks set the stream keeps itself no longer.
+    virtual void setStreamDestroyed();
+    virtual void setUrlNotified();
+    // The count of bytes taken (at most the internal buffer size).
+    virtual int32_t signalDataArrived(const void* buffer, int32_t len, int32_t offset);
+    virtual void signalOpened();
+    virtual void signalFailedOpen();
+    virtual void signalFinished(bool success);
+    virtual void signalCacheFilename(const std::wstring& filename);
+    virtual void setStream(NPStream* stream) { m_stream = stream; }
+    virtual NPStream* getStream() const { return m_stream; }
+    // Empty when the host has gone.
+    virtual std::shared_ptr<NpapiBrowserHost> getHost() const { return m_host.lock(); }
+
+    // The instance is gone: the browser will call nothing more.
+    void forgetBrowser();
+
+private:
+    void dropSelfReference();
+
+    NPStream* m_stream = nullptr;
+    std::weak_ptr<NpapiBrowserHost> m_host;
+    std::shared_ptr<NpapiStream> m_selfReference;
+    bool m_streamDestroyed = false;
+    bool m_urlNotified = false;
+};
+
+}  // namespace Npapi
+}  // namespace PB

@@ -1,0 +1,270 @@
+// Streams between the browser and the plug-in: requests the plug-in makes
+// (GET and POST), data and completion carried in through the NPP stream
+// entries, writes, byte ranges and close carried out, and streams the
+// browser opens on its own.
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "NpapiCore/NpapiStream.h"
+#include "NpapiFixture.h"
+#include "PluginCore/BrowserStreamRequest.h"
+#include "PluginCore/PluginEvent.h"
+
+namespace {
+
+using test::FakeBrowser;
+
+// Writes down the stream events it sees: "data 4@0 40%" for a block.
+class StreamLog : public PB::PluginEventSink {
+public:
+    bool HandleEvent(PB::PluginEvent* e, PB::PluginEventSource*) override
+    {
+        std::ostringstream text;
+        if (dynamic_cast<PB::AttachedEvent*>(e))
+            text << "attached";
+        else if (dynamic_cast<PB::StreamCreatedEvent*>(e))
+            text << "created";
+        else if (dynamic_cast<PB::StreamOpenedEvent*>(e))
+            text << "opened";
+        else if (dynamic_cast<PB::StreamFailedOpenEvent*>(e))
+            text << "failed";
+        else if (auto* data = dynamic_cast<PB::StreamDataArrivedEvent*>(e))
+            text << "data " << data->length << "@" << data->dataPosition << " " << data->progress << "%";
+        else if (auto* done = dynamic_cast<PB::StreamCompletedEvent*>(e))
+            text << "completed " << (done->success ? "ok" : "failed");
+        else if (dynamic_cast<PB::StreamDestroyedEvent*>(e))
+            text << "destroyed";
+        else
+            return false;
+        seen.push_back(text.str());
+        return false;
+    }
+    std::vector<std::string> seen;
+};
+
+class NpapiStreams : public test::NpapiTest {
+protected:
+    void SetUp() override
+    {
+        NpapiTest::SetUp();
+        instance = newInstance();
+        log = std::make_shared<StreamLog>();
+    }
+    // The browser's stream for the latest request.
+    NPStream browserStream(uint32_t end)
+    {
+        NPStream stream{};
+        stream.url = "http://files.example/data";
+        stream.end = end;
+        stream.notifyData = browser->requests.back().notifyData;
+        return stream;
+    }
+    NPError open(NPStream& stream, bool seekable, uint16_t* stype)
+    {
+        char type[] = "text/plain";
+        return plugin.newstream(instance, type, &stream, seekable, stype);
+    }
+    int32_t write(NPStream& stream, int32_t offset, const std::string& bytes)
+    {
+        return plugin.write(instance, &stream, offset, static_cast<int32_t>(bytes.size()),
+                            const_cast<char*>(bytes.data()));
+    }
+
+    NPP instance = nullptr;
+    std::shared_ptr<StreamLog> log;
+};
+
+TEST_F(NpapiStreams, ARequestedStreamCarriesDataInAndEnds)
+{
+    std::weak_ptr<PB::BrowserStream> weak =
+        host(instance)->createStream("http://files.example/data", log, false, false, 8);
+    ASSERT_FALSE(weak.expired());
+    ASSERT_EQ(browser->requests.size(), 1u);
+    EXPECT_FALSE(browser->requests[0].post);
+    EXPECT_EQ(browser->requests[0].url, "http://files.example/data");
+
+    NPStream stream = browserStream(20);
+    uint16_t stype = 0;
+    EXPECT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    EXPECT_EQ(stype, NP_NORMAL);
+    EXPECT_EQ(plugin.writeready(instance, &stream), 8);
+    EXPECT_EQ(write(stream, 0, "abcd"), 4);
+    EXPECT_EQ(write(stream, 4, "0123456789ab"), 8);  // no more than the buffer takes
+    EXPECT_EQ(plugin.destroystream(instance, &stream, NPRES_DONE), NPERR_NO_ERROR);
+    EXPECT_FALSE(weak.expired());  // the URL notification is still owed
+    EXPECT_EQ(plugin.destroystream(instance, &stream, NPRES_DONE), NPERR_NO_ERROR);
+    plugin.urlnotify(instance, "http://files.example/data", NPRES_DONE, browser->requests[0].notifyData);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(log->seen, (std::vector<std::string>{"attached", "created", "opened", "data 4@0 20%", "data 8@4 80%",
+                                                   "completed ok", "destroyed"}));
+}
+
+TEST_F(NpapiStreams, APostSendsItsHeadersAndBody)
+{
+    host(instance)->createPostStream("http://files.example/form", log, "a=1", false, false, 8);
+    PB::BrowserStreamRequest req("http://files.example/raw", "POST");
+    req.setPostData("xyz", "Content-type: text/plain");
+    req.setEventSink(log);
+    host(instance)->createStream(req, false);
+    ASSERT_EQ(browser->requests.size(), 2u);
+    EXPECT_TRUE(browser->requests[0].post);
+    EXPECT_EQ(browser->requests[0].body,
+              "Content-type: application/x-www-form-urlencoded\nContent-Length: 3\n\na=1");
+    EXPECT_EQ(browser->requests[1].body, "Content-type: text/plain\n\nxyz");
+    for (const auto& request : browser->requests)
+        plugin.urlnotify(instance, request.url.c_str(), NPRES_NETWORK_ERR, request.notifyData);
+}
+
+TEST_F(NpapiStreams, ARefusedRequestGivesNoStream)
+{
+    browser->urlResult = NPERR_GENERIC_ERROR;
+    EXPECT_EQ(host(instance)->createStream("http://files.example/data", log, false, false, 8), nullptr);
+}
+
+TEST_F(NpapiStreams, ASeekRequestOnAStreamThatCannotSeekFails)
+{
+    std::weak_ptr<PB::BrowserStream> weak =
+        host(instance)->createStream("http://files.example/data", log, false, true, 8);
+    NPStream stream = browserStream(20);
+    uint16_t stype = 0;
+    EXPECT_EQ(open(stream, false, &stype), NPERR_STREAM_NOT_SEEKABLE);
+    plugin.urlnotify(instance, "http://files.example/data", NPRES_NETWORK_ERR, stream.notifyData);
+    EXPECT_TRUE(weak.expired());  // never opened: it goes with the notification
+    EXPECT_EQ(log->seen, (std::vector<std::string>{"attached", "created", "failed", "completed failed", "destroyed"}));
+}
+
+TEST_F(NpapiStreams, ASeekableStreamAsksForRangesAndStaysUsable)
+{
+    PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, false, true, 8);
+    NPStream stream = browserStream(100);
+    uint16_t stype = 0;
+    EXPECT_EQ(open(stream, true, &stype), NPERR_NO_ERROR);
+    EXPECT_EQ(stype, NP_SEEK);
+    EXPECT_TRUE(s->readRanges({}));
+    EXPECT_TRUE(s->readRanges({{0, 10}, {20, 25}}));
+    EXPECT_FALSE(s->readRanges({{30, 20}}));
+    ASSERT_EQ(browser->rangeRequests.size(), 1u);
+    EXPECT_EQ(browser->rangeRequests[0], (std::vector<std::pair<int32_t, uint32_t>>{{0, 10}, {20, 5}}));
+    auto npStream = std::dynamic_pointer_cast<PB::Npapi::NpapiStream>(s);
+    npStream->signalFinished(true);
+    EXPECT_TRUE(s->isOpen());
+    EXPECT_FALSE(s->isCompleted());
+    plugin.destroystream(instance, &stream, NPRES_DONE);
+    plugin.urlnotify(instance, "", NPRES_DONE, stream.notifyData);
+}
+
+TEST_F(NpapiStreams, ThePluginWritesAndClosesThroughTheBrowser)
+{
+    PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, false, false, 8);
+    NPStream stream = browserStream(0);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    EXPECT_EQ(write(stream, 0, "abc"), 3);
+    EXPECT_EQ(log->seen.back(), "data 3@0 0%");  // no length, no progress
+
+    std::size_t written = 99;
+    EXPECT_TRUE(s->write("hello", 5, written));
+    EXPECT_EQ(written, 5u);
+    EXPECT_TRUE(s->write("", 0, written));
+    browser->writeAnswer = 2;
+    EXPECT_FALSE(s->write("hello", 5, written));
+    EXPECT_EQ(written, 2u);
+    EXPECT_EQ(browser->written, "hellohe");
+
+    EXPECT_TRUE(s->close());
+    EXPECT_EQ(browser->destroyedStreams, (std::vector<NPReason>{NPRES_USER_BREAK}));
+    EXPECT_FALSE(s->close());
+    EXPECT_FALSE(s->write("x", 1, written));
+    // The browser then destroys its stream and notifies; the stream goes.
+    std::weak_ptr<PB::BrowserStream> weak = s;
+    s.reset();
+    plugin.destroystream(instance, &stream, NPRES_USER_BREAK);
+    plugin.urlnotify(instance, "", NPRES_USER_BREAK, browser->requests[0].notifyData);
+    EXPECT_TRUE(weak.expired());
+    EXPECT_EQ(std::count(log->seen.begin(), log->seen.end(), "completed ok"), 1);
+}
+
+TEST_F(NpapiStreams, ACachedStreamLearnsItsFile)
+{
+    PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, true, false, 8);
+    NPStream stream = browserStream(5);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    EXPECT_EQ(stype, NP_ASFILE);
+    plugin.asfile(instance, &stream, "/tmp/caf\xc3\xa9.bin");
+    EXPECT_EQ(s->getCacheFilename(), L"/tmp/caf\u00e9.bin");
+    plugin.destroystream(instance, &stream, NPRES_DONE);
+    plugin.urlnotify(instance, "", NPRES_DONE, stream.notifyData);
+}
+
+TEST_F(NpapiStreams, UnsafeBlocksEndTheStream)
+{
+    PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, false, false, 8);
+    NPStream stream = browserStream(5);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    char byte = 0;
+    EXPECT_EQ(plugin.write(instance, &stream, 0, -1, &byte), -1);
+    EXPECT_EQ(plugin.write(instance, &stream, -4, 1, &byte), -1);
+    EXPECT_EQ(plugin.write(instance, &stream, 0, 1, nullptr), -1);
+    plugin.destroystream(instance, &stream, NPRES_NETWORK_ERR);
+    plugin.urlnotify(instance, "", NPRES_NETWORK_ERR, stream.notifyData);
+    EXPECT_EQ(log->seen.back(), "completed failed");
+}
+
+TEST_F(NpapiStreams, AFileNameThatIsNoUtf8StaysInThePlugin)
+{
+    PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, true, false, 8);
+    NPStream stream = browserStream(5);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    plugin.asfile(instance, &stream, "/tmp/\xff\xfe");  // the conversion error does not reach the browser
+    EXPECT_EQ(s->getCacheFilename(), L"");
+    plugin.destroystream(instance, &stream, NPRES_DONE);
+    plugin.urlnotify(instance, "", NPRES_DONE, stream.notifyData);
+}
+
+TEST_F(NpapiStreams, StreamsStillOwedByTheBrowserGoWithTheInstance)
+{
+    std::weak_ptr<PB::BrowserStream> weak =
+        host(instance)->createStream("http://files.example/data", log, false, false, 8);
+    NPStream stream = browserStream(5);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    destroy(instance);
+    EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(NpapiStreams, StreamsTheBrowserOpensOnItsOwn)
+{
+    NPStream stream{};
+    stream.url = "http://files.example/pushed";
+    stream.end = 4;
+    stream.headers = "Content-Type: text/plain\r\n";
+    uint16_t stype = 77;
+    EXPECT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);  // nobody takes it
+    EXPECT_EQ(stream.pdata, nullptr);
+    EXPECT_EQ(stype, 77);
+    EXPECT_EQ(plugin.writeready(instance, &stream), -1);
+    EXPECT_EQ(write(stream, 0, "data"), -1);
+
+    std::string offeredUrl;
+    lastPlugin()->onUnsolicited = [&](PB::BrowserStreamRequest& req) {
+        offeredUrl = req.uri.toString();
+        EXPECT_EQ(req.headers.count("Content-Type"), 1u);
+        req.setEventSink(log);
+        req.setAccepted();
+    };
+    EXPECT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
+    EXPECT_EQ(offeredUrl, "http://files.example/pushed");
+    EXPECT_NE(stream.pdata, nullptr);
+    EXPECT_EQ(write(stream, 0, "data"), 4);
+    EXPECT_EQ(plugin.destroystream(instance, &stream, NPRES_DONE), NPERR_NO_ERROR);
+    // Created before the plug-in's sink is attached to it.
+    EXPECT_EQ(log->seen,
+              (std::vector<std::string>{"attached", "opened", "data 4@0 100%", "completed ok", "destroyed"}));
+}
+
+}  // namespace
