@@ -368,6 +368,16 @@ HRESULT VariantChangeType(VARIANT* dest, const VARIANT* source, USHORT flags, VA
 }
 
 namespace com {
+VariantArray::VariantArray(std::size_t count) : m_items(count) {
+  for (VARIANT& item : m_items) VariantInit(&item);
+}
+
+VariantArray::~VariantArray() {
+  for (VARIANT& item : m_items) VariantClear(&item);
+}
+
+ExcepInfo::ExcepInfo() : EXCEPINFO() {}
+
 void clearExcepInfo(EXCEPINFO* info) {
   if (!info) return;
   SysFreeString(info->bstrSource);

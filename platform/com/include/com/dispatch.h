@@ -90,4 +90,13 @@ COM_DECLARE_IID(IDispatchEx,
 namespace com {
 // Frees the strings of the record and zeroes it.
 void clearExcepInfo(EXCEPINFO* info);
+
+// An EXCEPINFO that starts zeroed and frees its strings when it goes.
+class ExcepInfo : public EXCEPINFO {
+ public:
+  ExcepInfo();
+  ExcepInfo(const ExcepInfo&) = delete;
+  ExcepInfo& operator=(const ExcepInfo&) = delete;
+  ~ExcepInfo() { clearExcepInfo(this); }
+};
 }  // namespace com

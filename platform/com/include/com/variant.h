@@ -3,6 +3,9 @@
 
 #include <com/types.h>
 
+#include <cstddef>
+#include <vector>
+
 struct IUnknown;
 struct IDispatch;
 struct SAFEARRAY;
@@ -122,6 +125,21 @@ class Variant : public VARIANT {
   Variant(const Variant&) = delete;
   Variant& operator=(const Variant&) = delete;
   ~Variant() { VariantClear(this); }
+};
+
+// The owner of an array of VARIANTs (an argument block), each cleared when it goes.
+class VariantArray {
+ public:
+  explicit VariantArray(std::size_t count);
+  VariantArray(const VariantArray&) = delete;
+  VariantArray& operator=(const VariantArray&) = delete;
+  ~VariantArray();
+  VARIANT* data() { return m_items.data(); }
+  VARIANT& operator[](std::size_t index) { return m_items[index]; }
+  std::size_t size() const { return m_items.size(); }
+
+ private:
+  std::vector<VARIANT> m_items;
 };
 
 }  // namespace com
