@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "text.h"
+#include <com/bstr.h>
 
 namespace com {
 
@@ -66,7 +66,8 @@ std::vector<Token> tokenize(const std::wstring& text) {
     const wchar_t c = text[i];
     if (isSpace(c)) {
       ++i;
-    } else if (c == L'{') {
+    } else if (c == L'{' && (i + 1 >= text.size() || isSpace(text[i + 1]))) {
+      // A brace followed by a name character starts a name ({CLSID} keys).
       tokens.push_back({Token::Kind::Open, L"{"});
       ++i;
     } else if (c == L'}') {
@@ -94,8 +95,7 @@ std::vector<Token> tokenize(const std::wstring& text) {
       tokens.push_back({Token::Kind::Quoted, quoted});
     } else {
       std::wstring word;
-      while (i < text.size() && !isSpace(text[i]) && text[i] != L'{' && text[i] != L'}' && text[i] != L'=')
-        word.push_back(text[i++]);
+      while (i < text.size() && !isSpace(text[i]) && text[i] != L'=') word.push_back(text[i++]);
       tokens.push_back({Token::Kind::Word, word});
     }
   }
@@ -159,7 +159,7 @@ class Parser {
     const std::wstring text = name();
     if (type == L"S") return Value::string(text);
     if (type == L"D") {
-      const std::string digits = detail::toUtf8(text);
+      const std::string digits = toUtf8(text);
       char* end = nullptr;
       const unsigned long number = std::strtoul(digits.c_str(), &end, 0);
       if (digits.empty() || *end != '\0' || number > 0xFFFFFFFFul) throw SyntaxError("bad number");
@@ -281,7 +281,7 @@ HRESULT Registrar::apply(const std::wstring& script, bool doRegister) const {
 HRESULT Registrar::resourceRegister(HMODULE module, int id, bool doRegister) const {
   std::string data;
   if (!findResource(module, L"REGISTRY", id, &data)) return HRESULT_FROM_WIN32(ERROR_RESOURCE_NAME_NOT_FOUND);
-  return apply(detail::fromUtf8(data), doRegister);
+  return apply(fromUtf8(data), doRegister);
 }
 
 }  // namespace com

@@ -1,6 +1,6 @@
 #include <com/registry.h>
 
-#include "text.h"
+#include <com/bstr.h>
 
 #include <algorithm>
 #include <map>
@@ -115,7 +115,7 @@ bool erase(const Location& location, bool tree) {
   return true;
 }
 
-std::string narrow(const std::wstring& text) { return detail::toUtf8(text); }
+std::string narrow(const std::wstring& text) { return toUtf8(text); }
 
 void dumpNode(const Node& node, const std::string& path, std::vector<std::string>& lines) {
   if (node.values.empty() && node.children.empty()) lines.push_back(path + "\\");

@@ -1,9 +1,8 @@
-#include "text.h"
+#include <com/bstr.h>
 
 #include <cstdint>
 
 namespace com {
-namespace detail {
 
 std::string toUtf8(const std::wstring& text) {
   std::string result;
@@ -54,5 +53,4 @@ std::wstring fromUtf8(const std::string& text) {
   return result;
 }
 
-}  // namespace detail
 }  // namespace com

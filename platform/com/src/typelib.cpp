@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "text.h"
+#include <com/bstr.h>
 
 namespace {
 
@@ -294,7 +294,7 @@ HRESULT unregisterLibrary(Root root, REFGUID libid, WORD major, WORD minor) {
 HRESULT LoadTypeLib(LPCOLESTR file, ITypeLib** lib) {
   if (!file || !lib) return E_INVALIDARG;
   *lib = nullptr;
-  const std::string path = com::detail::toUtf8(com::fromUtf16(std::u16string(file)));
+  const std::string path = com::toUtf8(com::fromUtf16(std::u16string(file)));
   std::string text;
   const HMODULE module = com::moduleOfFile(path);
   if (!module || !com::findResource(module, L"TYPELIB", 1, &text)) {
@@ -305,7 +305,7 @@ HRESULT LoadTypeLib(LPCOLESTR file, ITypeLib** lib) {
     text = content.str();
   }
   try {
-    *lib = new TypeLibrary(parse(com::detail::fromUtf8(text)));
+    *lib = new TypeLibrary(parse(com::fromUtf8(text)));
   } catch (const std::runtime_error&) {
     return TYPE_E_INVALIDSTATE;
   }

@@ -14,7 +14,7 @@
 #include <mutex>
 #include <sstream>
 
-#include "text.h"
+#include <com/bstr.h>
 #include "thread_tasks.h"
 
 namespace com {
@@ -108,7 +108,7 @@ std::string localPath(const std::wstring& url) {
   } else {
     return std::string();
   }
-  const std::string encoded = com::detail::toUtf8(path);
+  const std::string encoded = com::toUtf8(path);
   std::string decoded;
   for (std::size_t i = 0; i < encoded.size(); ++i) {
     if (encoded[i] == '%' && i + 2 < encoded.size() && std::isxdigit(static_cast<unsigned char>(encoded[i + 1])) &&
@@ -147,7 +147,7 @@ std::string headerValue(const std::vector<std::pair<std::string, std::string>>& 
 // One "Range: bytes=a-b" line among the request headers gives the range; several ranges or
 // none give false.
 bool requestedRange(const std::wstring& headers, std::size_t* first, std::size_t* last) {
-  const std::string text = com::detail::toUtf8(headers);
+  const std::string text = com::toUtf8(headers);
   const std::size_t at = text.find("Range: bytes=");
   if (at == std::string::npos) return false;
   std::size_t end = text.find("\r\n", at);
@@ -263,7 +263,7 @@ class Binding final : public com::RefCounted<IBinding, IWinInetHttpInfo> {
     std::ostringstream content;
     content << in.rdbuf();
     *body = content.str();
-    m_callback->OnProgress(0, 0, BINDSTATUS_CACHEFILENAMEAVAILABLE, com::detail::fromUtf8(path).c_str());
+    m_callback->OnProgress(0, 0, BINDSTATUS_CACHEFILENAMEAVAILABLE, com::fromUtf8(path).c_str());
     return S_OK;
   }
 
@@ -293,7 +293,7 @@ class Binding final : public com::RefCounted<IBinding, IWinInetHttpInfo> {
     if (headerValue(m_headers, "Content-Length").empty()) m_headers.emplace_back("Content-Length", std::to_string(data.size()));
     if (negotiate) {
       LPWSTR extra = nullptr;
-      const std::wstring raw = com::detail::fromUtf8(rawHeaders());
+      const std::wstring raw = com::fromUtf8(rawHeaders());
       const HRESULT hr = negotiate->OnResponse(m_status, raw.c_str(), m_request.additionalHeaders.c_str(), &extra);
       CoTaskMemFree(extra);
       if (FAILED(hr)) return E_ABORT;

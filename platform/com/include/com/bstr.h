@@ -20,6 +20,10 @@ namespace com {
 std::u16string toUtf16(const std::wstring& text);
 std::wstring fromUtf16(const char16_t* text, std::size_t length);
 std::wstring fromUtf16(const std::u16string& text);
+// UTF-8 for texts of the layer and its users; invalid sequences read as U+FFFD.
+std::string toUtf8(const std::wstring& text);
+std::wstring fromUtf8(const std::string& text);
+
 // The whole BSTR (NULs included); empty for a null one.
 std::wstring fromBstr(BSTR text);
 // A new BSTR of the text; null when the allocation fails.

@@ -1,7 +1,7 @@
 // The registrar: applies registry scripts to the registry (com/registry.h).
 //
-// Grammar (whitespace and line ends separate tokens; '...' quotes a token, '' inside it is a
-// quote; %NAME% is replaced by the replacement of that name (any case) before anything else,
+// Grammar (whitespace and line ends separate tokens, so a brace opens or closes a block only
+// when whitespace follows it and {GUID} is a name; '...' quotes a token, '' inside it is a quote; %NAME% is replaced by the replacement of that name (any case) before anything else,
 // %% by %):
 //   script := root*
 //   root   := ROOTNAME '{' key* '}'            ROOTNAME: HKCR HKCU HKLM and the long forms
