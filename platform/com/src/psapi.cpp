@@ -5,6 +5,7 @@
 #include <link.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -71,12 +72,11 @@ DWORD GetModuleFileNameExW(HANDLE process, HMODULE module, LPWSTR fileName, DWOR
     return 0;
   }
   const std::string path = programFile();
-  const int length = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), fileName,
-                                         static_cast<int>(size - 1));
-  if (length <= 0 && !path.empty()) {
-    SetLastError(ERROR_INSUFFICIENT_BUFFER);
-    return 0;
-  }
+  const int needed = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(needed > 0 ? needed : 0), L'\0');
+  if (needed > 0) MultiByteToWideChar(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), &wide[0], needed);
+  const std::size_t length = std::min<std::size_t>(wide.size(), size - 1);
+  std::copy(wide.begin(), wide.begin() + static_cast<std::ptrdiff_t>(length), fileName);
   fileName[length] = 0;
   return static_cast<DWORD>(length);
 }
