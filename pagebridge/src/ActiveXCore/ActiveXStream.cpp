@@ -99,6 +99,7 @@ void ActiveXStream::signalOpened()
 
 void ActiveXStream::signalFailedOpen()
 {
+    m_failedOpenSent = true;
     StreamFailedOpenEvent event(this);
     SendEvent(&event);
 }
@@ -106,7 +107,7 @@ void ActiveXStream::signalFailedOpen()
 void ActiveXStream::signalFinished(bool success)
 {
     setCompleted(true);
-    if (!isOpen() && !success)
+    if (!isOpen() && !success && !m_failedOpenSent)
         signalFailedOpen();
     close();
     StreamCompletedEvent event(this, success);

@@ -49,6 +49,8 @@ public:
 private:
     std::set<std::shared_ptr<ActiveXStreamRequest>> m_requests;
     bool m_closing = false;
+    // A failed open is reported once, by the response or by the end.
+    bool m_failedOpenSent = false;
     std::string m_postData;
 };
 

@@ -129,16 +129,7 @@ HRESULT JSAPI_IDispatchEx::GetDispID(BSTR name, DWORD, DISPID* id)
 HRESULT JSAPI_IDispatchEx::InvokeEx(DISPID id, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                                     EXCEPINFO* excepInfo, IServiceProvider*)
 {
-    std::wstring name;
-    try {
-        requireValidApi();
-        if (!dispIdNameMap().idExists(id))
-            return DISP_E_MEMBERNOTFOUND;
-        name = dispIdNameMap().getValueForId<std::wstring>(id);
-    } catch (...) {
-        return DISP_E_MEMBERNOTFOUND;
-    }
-
+    // The standard properties answer also before a scriptable object is bound.
     if (flags & DISPATCH_PROPERTYGET) {
         if (!result)
             return E_INVALIDARG;
@@ -156,6 +147,16 @@ HRESULT JSAPI_IDispatchEx::InvokeEx(DISPID id, LCID, WORD flags, DISPPARAMS* par
             result->boolVal = VARIANT_TRUE;
             return S_OK;
         }
+    }
+
+    std::wstring name;
+    try {
+        requireValidApi();
+        if (!dispIdNameMap().idExists(id))
+            return DISP_E_MEMBERNOTFOUND;
+        name = dispIdNameMap().getValueForId<std::wstring>(id);
+    } catch (...) {
+        return DISP_E_MEMBERNOTFOUND;
     }
 
     std::string firstError;
