@@ -3,6 +3,7 @@
 // and the script object's own life.
 
 #include <algorithm>
+#include <ostream>
 
 #include "ActiveXCore/Guids.h"
 #include "ScriptingCore/JSAPIAuto.h"
@@ -46,6 +47,11 @@ struct CallCase {
     std::vector<std::string> args;
     std::string logged;
 };
+
+void PrintTo(const CallCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class BridgeCall : public Bridge, public testing::WithParamInterface<CallCase> {};
 

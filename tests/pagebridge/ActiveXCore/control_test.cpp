@@ -3,6 +3,8 @@
 
 #include <win32/window.h>
 
+#include <ostream>
+
 #include "ActiveXCore/ComExports.h"
 #include "ActiveXCore/Guids.h"
 #include "AxFixture.h"

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 
 #include "ActiveXCore/DispIdNameMap.h"
@@ -20,6 +21,11 @@ struct PresetRow {
     long id;
     const wchar_t* name;
 };
+
+void PrintTo(const PresetRow& row, std::ostream* os)
+{
+    *os << row.id;
+}
 
 class PresetRows : public testing::TestWithParam<PresetRow> {};
 

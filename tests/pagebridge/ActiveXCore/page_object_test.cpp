@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <ostream>
 
 #include "AxFixture.h"
 #include "Pump.h"
@@ -39,6 +40,11 @@ struct ReadCase {
     const char* text;
 };
 
+void PrintTo(const ReadCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class PageObjectRead : public PageObjects, public testing::WithParamInterface<ReadCase> {};
 
 TEST_P(PageObjectRead, ReadsThroughCom)
@@ -47,8 +53,9 @@ TEST_P(PageObjectRead, ReadsThroughCom)
     auto object = pageObject("({ n: 3, r: 1.5, s: 'x', t: true, z: null, o: {}, f: function () {}, u: undefined })");
     const variant value = object->getPropertySync(c.property);
     EXPECT_EQ(value.get_type(), *c.held);
-    if (c.text)
+    if (c.text) {
         EXPECT_EQ(value.convert_cast<std::string>(), c.text);
+    }
     EXPECT_TRUE(object->hasProperty(std::string(c.property)));
     EXPECT_FALSE(object->hasMethod(std::string(c.property)));  // the page answers every read
 }

@@ -2,6 +2,7 @@
 // machine, the type library, and the start and stop of the framework.
 
 #include <algorithm>
+#include <ostream>
 
 #include <com/com.h>
 
@@ -73,6 +74,11 @@ struct InstallCase {
     const wchar_t* commandLine;
     reg::Root root;
 };
+
+void PrintTo(const InstallCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Install : public Registration, public testing::WithParamInterface<InstallCase> {};
 

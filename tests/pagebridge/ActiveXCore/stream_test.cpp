@@ -3,6 +3,8 @@
 
 #include <com/urlmon.h>
 
+#include <ostream>
+
 #include "AxFixture.h"
 #include "PluginCore/BrowserStream.h"
 #include "pagebridge/PluginCore/StreamObservers.h"
@@ -80,6 +82,11 @@ struct ServedCase {
     DWORD bindFlags;
     std::wstring headers;
 };
+
+void PrintTo(const ServedCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Served : public Streams, public testing::WithParamInterface<ServedCase> {};
 

@@ -2,6 +2,7 @@
 
 #include <limits>
 #include <stdexcept>
+#include <ostream>
 
 #include "ActiveXCore/ActiveXBrowserHost.h"
 #include "AxFixture.h"
@@ -19,6 +20,11 @@ struct ToComCase {
     LONGLONG number;          // the integer read of the union (VT_BOOL: boolVal)
     const wchar_t* text;      // VT_BSTR
 };
+
+void PrintTo(const ToComCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class ToCom : public VariantConversion, public testing::WithParamInterface<ToComCase> {};
 
@@ -93,6 +99,11 @@ struct FromComCase {
     const char* text;  // the value's text (convert_cast<std::string>)
 };
 
+void PrintTo(const FromComCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
 class FromCom : public VariantConversion, public testing::WithParamInterface<FromComCase> {};
 
 TEST_P(FromCom, ReadsTheVariantByItsType)
@@ -100,8 +111,9 @@ TEST_P(FromCom, ReadsTheVariantByItsType)
     const FromComCase& c = GetParam();
     const variant read = host->getVariant(&c.value);
     EXPECT_EQ(read.get_type(), *c.held);
-    if (c.text)
+    if (c.text) {
         EXPECT_EQ(read.convert_cast<std::string>(), c.text);
+    }
 }
 
 template <typename Set>

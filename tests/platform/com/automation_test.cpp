@@ -6,6 +6,7 @@
 #include <com/com.h>
 
 #include <cmath>
+#include <ostream>
 #include <string>
 
 namespace {
@@ -55,6 +56,11 @@ struct ChangeCase {
     double number;      // the target as a number (VT_BOOL: -1 or 0)
     const wchar_t* text;  // for VT_BSTR targets
 };
+
+void PrintTo(const ChangeCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 VARIANT i4(LONG value)
 {

@@ -8,6 +8,7 @@
 #include <win32/kernel.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -66,6 +67,11 @@ struct ScriptCase {
     bool perUser;
     const char* prefix;
 };
+
+void PrintTo(const ScriptCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class RegistrarScript : public Registry, public testing::WithParamInterface<ScriptCase> {};
 

@@ -7,6 +7,7 @@
 
 #include <win32/queue.h>
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -129,6 +130,11 @@ struct BindCase {
     std::vector<std::string> calls;
     std::string data;
 };
+
+void PrintTo(const BindCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Binding : public testing::TestWithParam<BindCase> {
 protected:

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,11 @@ struct PageCase {
     std::string page;
     std::vector<std::string> lines;
 };
+
+void PrintTo(const PageCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class Pages : public testing::TestWithParam<PageCase> {};
 
