@@ -9,6 +9,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -106,10 +107,16 @@ LibraryData parse(const std::wstring& text) {
     TypeEntry entry;
     entry.name = w[1];
     entry.guid = guidWord(w, 2);
-    if (kind == L"interface") entry.kind = TKIND_INTERFACE;
-    else if (kind == L"dispinterface") entry.kind = TKIND_DISPATCH, entry.flags |= TYPEFLAG_FDISPATCHABLE;
-    else if (kind == L"coclass") entry.kind = TKIND_COCLASS;
-    else throw std::runtime_error("unknown declaration");
+    if (kind == L"interface") {
+      entry.kind = TKIND_INTERFACE;
+    } else if (kind == L"dispinterface") {
+      entry.kind = TKIND_DISPATCH;
+      entry.flags |= TYPEFLAG_FDISPATCHABLE;
+    } else if (kind == L"coclass") {
+      entry.kind = TKIND_COCLASS;
+    } else {
+      throw std::runtime_error("unknown declaration");
+    }
     for (std::size_t i = 3; i < w.size(); ++i) {
       const std::wstring& word = w[i];
       if (word[0] == L'"') entry.help = word.substr(1);

@@ -29,7 +29,11 @@ protected:
             comhost::pumpMessages();
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
+        // A worker still waiting is let go by the host's shutdown.
+        if (!done)
+            host->shutdown();
         worker.join();
+        EXPECT_TRUE(done);
     }
 };
 
