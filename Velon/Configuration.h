@@ -56,6 +56,13 @@ public:
     // loaded yet. Problems cost a warning each and leave English in force.
     static void load_error_strings(std::string path);
 
+    // Whether a trusted-site rule covers the page address url: 1 yes, 0 no,
+    // -1 when url cannot be read as a page address.
+    static int is_host_trusted(std::string url);
+    // Whether host has the shape of an IPv4 literal (four groups of one to
+    // three digits; the ranges are not checked).
+    static bool is_ip_address(std::string host);
+
     // The message key of a crypto library result code: "err_dravik_<code>"
     // for a code of error_codes, "err_dravik_000" for any other.
     static std::string error_key(int code);

@@ -9,8 +9,10 @@ using PB::Npapi::NpapiPluginModule;
 
 extern "C" NPError NP_GetEntryPoints(NPPluginFuncs* pFuncs)
 {
-    PB::Log::info("NPAPI", "", __FILE__, __LINE__, "NP_GetEntryPoints");
+    // The module first: it sets the logger up, and a record written before
+    // that only makes the logging library complain on the standard error.
     NpapiPluginModule::GetModule(nullptr);
+    PB::Log::info("NPAPI", "", __FILE__, __LINE__, "NP_GetEntryPoints");
     if (!pFuncs)
         return NPERR_INVALID_FUNCTABLE_ERROR;
     PB::Npapi::initPluginFuncs(pFuncs);

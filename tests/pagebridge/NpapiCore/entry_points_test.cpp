@@ -53,6 +53,21 @@ TEST(NpapiEntryPoints, FillTheThirteenFunctionsAndNothingElse)
     NP_Shutdown();
 }
 
+// A browser loading the module gets nothing on its standard error: the
+// exports write their records only once the module has set logging up.
+TEST(NpapiEntryPoints, LogOnlyOnceLoggingIsSetUp)
+{
+    NPPluginFuncs funcs{};
+    NPNetscapeFuncs browser{};
+    browser.size = sizeof(browser);
+    browser.version = 27;
+    ::testing::internal::CaptureStderr();
+    NP_GetEntryPoints(&funcs);
+    NP_Initialize(&browser);
+    NP_Shutdown();
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+}
+
 TEST(NpapiEntryPoints, RefuseMissingTables)
 {
     EXPECT_EQ(NP_GetEntryPoints(nullptr), NPERR_INVALID_FUNCTABLE_ERROR);

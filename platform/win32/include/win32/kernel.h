@@ -106,6 +106,22 @@ DWORD GetLogicalDriveStringsW(DWORD bufferLength, LPWSTR buffer);
 // The type of a listed root (exact text); DRIVE_NO_ROOT_DIR for any other. NULL asks for "/".
 UINT GetDriveTypeW(LPCWSTR rootPath);
 
+// Temporary files.
+#ifndef MAX_PATH
+#define MAX_PATH 260
+#endif
+#define ERROR_BUFFER_OVERFLOW 111L
+// The folder for temporary files: $TMPDIR when set and not empty, else "/tmp", always ending
+// in "/". Writes it with its NUL and answers its length without the NUL when bufferLength
+// holds it; otherwise writes nothing and answers the length needed with the NUL.
+DWORD GetTempPathW(DWORD bufferLength, LPWSTR buffer);
+// The name "<path>/<first three characters of prefix><number in upper-case hex>.TMP" in
+// tempFileName (MAX_PATH characters). unique 0: a number whose name no file has is chosen and
+// the file is created, empty and readable by its owner only; otherwise the name is only made.
+// Answers the number used; 0 on failure (ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+// ERROR_BUFFER_OVERFLOW for a name beyond MAX_PATH, ERROR_INVALID_PARAMETER).
+UINT GetTempFileNameW(LPCWSTR pathName, LPCWSTR prefixString, UINT unique, LPWSTR tempFileName);
+
 // Code pages. The system ANSI and OEM code pages are UTF-8.
 #define CP_ACP 0
 #define CP_OEMCP 1

@@ -1,0 +1,95 @@
+// The signing context: one signer, made of a key path and its certificate;
+// and the data the signing methods sign.
+#include "Velon/VelonAPI.h"
+
+#include "ScriptingCore/exceptions.h"
+#include "ScriptingCore/utf8_tools.h"
+#include "Velon/ApiLog.h"
+#include "Velon/Configuration.h"
+
+namespace {
+
+// The library checks the signer's validity period while it is added.
+constexpr std::uint32_t kVerifyTime = 0x8;
+
+}  // namespace
+
+velon::SignContext VelonAPI::get_sign_ctx(std::string keyPath, std::string certificate)
+{
+    const char* const function = "VelonAPI::get_sign_ctx";
+    VELON_TRACE(function, "VelonAPI::get_sign_ctx(" + keyPath + ", *certificate*)");
+
+    velon::SignContext context(GetSignCTX());
+    if (!context)
+        fail_with_library(function, "GetSignCTX", GetDravikLastError());
+
+    // A failed conversion releases the context on its way out.
+    const std::string path = utf8_to_system_cp(keyPath);
+    const auto length = static_cast<std::uint32_t>(certificate.size());
+    int result = AddPSEPrivateKeyFromBufferEx(path.c_str(), nullptr, certificate.data(), length, 0);
+    if (result != 0) {
+        context.reset();
+        fail_with_library(function, "AddPSEPrivateKeyFromBufferEx", result);
+    }
+
+    std::uint32_t flags = 0;
+    result = GetCertificateVerifyFlags(&flags);
+    if (result != 0) {
+        context.reset();
+        fail_with_library(function, "GetCertificateVerifyFlags", result);
+    }
+    result = SetCertificateVerifyFlags(flags | kVerifyTime);
+    if (result != 0) {
+        context.reset();
+        fail_with_library(function, "SetCertificateVerifyFlags", result);
+    }
+
+    std::uint32_t signerLength = length;
+    result = AddSigner(context.get(), DRAVIK_SOURCE_BYTES, certificate.data(), &signerLength);
+    if (result != 0) {
+        context.reset();
+        const int restored = SetCertificateVerifyFlags(flags);
+        if (restored == 0)
+            fail_with_library(function, "AddSigner", result);
+        // The log names the write-back that failed; the page learns why the
+        // signer was refused.
+        ::PB::Log::error(function, make_error_string("SetCertificateVerifyFlags", restored), __FILE__, __LINE__,
+                         function);
+        throw PB::script_error(Configuration::get_message(false, Configuration::error_key(result)));
+    }
+    result = SetCertificateVerifyFlags(flags);
+    if (result != 0) {
+        context.reset();
+        fail_with_library(function, "SetCertificateVerifyFlags", result);
+    }
+    return context;
+}
+
+velon::SignData velon::sign_data(VelonAPI& api, SignSource source, std::string content)
+{
+    SignData data;
+    switch (source) {
+    case SignSource::Text: {
+        const std::u16string units = PB::utf8_to_utf16(std::move(content));
+        data.bytes.reserve(units.size() * 2);
+        for (char16_t unit : units) {
+            data.bytes.push_back(static_cast<char>(unit & 0xFF));
+            data.bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
+        }
+        data.length = static_cast<std::uint32_t>(data.bytes.size());
+        break;
+    }
+    case SignSource::Base64:
+        data.bytes = api.base64_to_bin(std::move(content));
+        data.length = static_cast<std::uint32_t>(data.bytes.size());
+        break;
+    case SignSource::File: {
+        char* raw = nullptr;
+        const int size = VelonAPI::file_buffer_char(VelonAPI::utf8_to_system_cp(std::move(content)), &raw);
+        data.file.reset(raw);
+        data.length = static_cast<std::uint32_t>(size);
+        break;
+    }
+    }
+    return data;
+}
