@@ -8,6 +8,7 @@
 #include "ActiveXCore/CPBControl.h"
 #include "ActiveXCore/ClassFactory.h"
 #include "ActiveXCore/Guids.h"
+#include "ModuleResources.h"
 #include "PluginAuto/ModulePath.h"
 #include "ScriptingCore/utf8_tools.h"
 
@@ -63,7 +64,11 @@ CPageBridgeWinModule& CPageBridgeWinModule::instance()
 
 HMODULE CPageBridgeWinModule::moduleHandle() const
 {
-    return com::moduleOfAddress(reinterpret_cast<const void*>(&CPageBridgeWinModule::instance));
+    const HMODULE module = com::moduleOfAddress(reinterpret_cast<const void*>(&CPageBridgeWinModule::instance));
+    // The module's resources are there before anything looks for them.
+    static std::once_flag added;
+    std::call_once(added, [module] { velon::addModuleResources(module); });
+    return module;
 }
 
 const std::string& CPageBridgeWinModule::modulePath() const
@@ -116,6 +121,7 @@ HRESULT CPageBridgeWinModule::applyScript(int id, bool doRegister) const
 
 HRESULT CPageBridgeWinModule::typeLibrary(com::ComPtr<ITypeLib>* lib) const
 {
+    moduleHandle();
     const std::u16string path = pathUtf16(modulePath());
     return LoadTypeLib(path.c_str(), lib->put());
 }

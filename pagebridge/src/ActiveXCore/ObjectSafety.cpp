@@ -44,6 +44,7 @@ HRESULT classInfoOf(REFCLSID clsid, ITypeInfo** info)
     *info = nullptr;
     std::u16string path;
     try {
+        CPageBridgeWinModule::instance().moduleHandle();  // its resources added
         path = com::toUtf16(utf8_to_wstring(CPageBridgeWinModule::instance().modulePath()));
     } catch (const std::exception&) {
         return TYPE_E_CANTLOADLIBRARY;
