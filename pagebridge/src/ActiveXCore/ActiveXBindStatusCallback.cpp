@@ -172,6 +172,16 @@ HRESULT ActiveXBindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
 HRESULT ActiveXBindStatusCallback::OnResponse(DWORD responseCode, LPCWSTR responseHeaders, LPCWSTR,
                                               LPWSTR* additionalHeaders)
 {
+    // Nothing an observer throws may leave a COM method: the binding is aborted instead.
+    try {
+        return respond(responseCode, responseHeaders, additionalHeaders);
+    } catch (...) {
+        return E_ABORT;
+    }
+}
+
+HRESULT ActiveXBindStatusCallback::respond(DWORD responseCode, LPCWSTR responseHeaders, LPWSTR* additionalHeaders)
+{
     if (!additionalHeaders)
         return E_POINTER;
     *additionalHeaders = nullptr;
@@ -201,6 +211,17 @@ HRESULT ActiveXBindStatusCallback::OnResponse(DWORD responseCode, LPCWSTR respon
 }
 
 HRESULT ActiveXBindStatusCallback::OnDataAvailable(DWORD flags, DWORD size, FORMATETC*, STGMEDIUM* medium)
+{
+    try {
+        return dataAvailable(flags, size, medium);
+    } catch (...) {
+        m_dataStream.reset();
+        close();
+        return E_ABORT;
+    }
+}
+
+HRESULT ActiveXBindStatusCallback::dataAvailable(DWORD flags, DWORD size, STGMEDIUM* medium)
 {
     if ((flags & BSCF_FIRSTDATANOTIFICATION) && !m_dataStream && medium && medium->tymed == TYMED_ISTREAM &&
         medium->pstm)
@@ -236,8 +257,11 @@ HRESULT ActiveXBindStatusCallback::OnStopBinding(HRESULT result, LPCWSTR)
 {
     // Kept for the call: the stream may let the request go while it completes.
     const std::shared_ptr<ActiveXStreamRequest> request = m_request;
-    if (request && request->stream)
-        request->stream->signalRequestCompleted(request, SUCCEEDED(result));
+    try {
+        if (request && request->stream)
+            request->stream->signalRequestCompleted(request, SUCCEEDED(result));
+    } catch (...) {
+    }
     m_binding.reset();
     // The binding is over: the request no longer needs this callback, nor this callback the request.
     m_request.reset();

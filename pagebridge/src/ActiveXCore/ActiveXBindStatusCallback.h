@@ -53,6 +53,8 @@ public:
 
 private:
     ~ActiveXBindStatusCallback();
+    HRESULT respond(DWORD responseCode, LPCWSTR responseHeaders, LPWSTR* additionalHeaders);
+    HRESULT dataAvailable(DWORD flags, DWORD size, STGMEDIUM* medium);
 
     std::atomic<ULONG> m_refs{1};
     com::ComPtr<IBinding> m_binding;
