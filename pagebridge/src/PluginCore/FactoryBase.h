@@ -13,6 +13,8 @@
 
 #include "PluginCore/PluginCore.h"
 
+struct IDispatchEx;
+
 namespace PB {
 
 class PluginWindowWin;
@@ -22,6 +24,9 @@ namespace Npapi {
 class NpapiBrowserHost;
 class NpapiPlugin;
 }  // namespace Npapi
+namespace ActiveX {
+class ActiveXBrowserHost;
+}  // namespace ActiveX
 
 // How the product wants to log: kind 1 the debugger's channel, kind 2 a file.
 enum class LogMethod : int { Console = 1, File = 2 };
@@ -61,6 +66,14 @@ public:
     // (pb_npapi): only programs that use the adapter need the definition.
     std::shared_ptr<Npapi::NpapiPlugin> createNpapiPlugin(const std::shared_ptr<Npapi::NpapiBrowserHost>& host,
                                                           const std::string& mimetype);
+
+    // The ActiveX adapter's COM face of a scriptable object (one reference
+    // for the caller; null when it cannot be made), and the application of
+    // the module's control registry script. Like createNpapiPlugin, defined
+    // by the adapter's library (pb_activex).
+    IDispatchEx* createCOMJavascriptObject(const std::shared_ptr<BrowserHost>& host, const std::weak_ptr<JSAPI>& api,
+                                           bool autoRelease);
+    HRESULT updateRegistry(bool doRegister);
 };
 
 using FactoryBasePtr = std::shared_ptr<FactoryBase>;

@@ -1,0 +1,125 @@
+#pragma once
+// The ActiveX control a page embeds (coclass PBControl0, MIME type
+// "application/x-velon") or script creates by ProgID. It owns the plug-in
+// object, makes the browser host when it is sited, passes the <param> values
+// of its property bag to the plug-in, makes the plug-in window when it is
+// activated in place, and is the scripting face of the plug-in's root object.
+// It is told to shut down by a null site (or, failing that, when it is
+// destroyed).
+
+#include <atomic>
+#include <memory>
+
+#include <com/comptr.h>
+#include <com/control.h>
+#include <com/mshtml.h>
+
+#include <win32/window.h>
+
+#include "ActiveXCore/ComModule.h"
+#include "ActiveXCore/JSAPI_IDispatchEx.h"
+#include "ActiveXCore/ObjectSafety.h"
+#include "PluginAuto/ShareableReference.h"
+#include "PluginCore/BrowserPlugin.h"
+#include "PluginCore/PluginWindow.h"
+
+namespace PB {
+namespace ActiveX {
+
+class ActiveXBrowserHost;
+
+class CPBControl final : public JSAPI_IDispatchEx,
+                         public IOleObject,
+                         public IOleInPlaceObject,
+                         public IObjectWithSite,
+                         public IObjectSafety,
+                         public IPersistPropertyBag,
+                         public IProvideClassInfo2,
+                         public BrowserPlugin {
+public:
+    // The class factory's creator; no object when construction fails.
+    static HRESULT create(REFIID riid, void** object);
+
+    HRESULT QueryInterface(REFIID riid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+
+    // IOleObject
+    HRESULT SetClientSite(IOleClientSite* site) override;
+    HRESULT GetClientSite(IOleClientSite** site) override;
+    HRESULT DoVerb(LONG verb, IOleClientSite* site, HWND parent, LPCRECT position) override;
+    HRESULT Close(DWORD saveOption) override;
+    // IOleWindow, IOleInPlaceObject
+    HRESULT GetWindow(HWND* window) override;
+    HRESULT InPlaceDeactivate() override;
+    HRESULT SetObjectRects(LPCRECT position, LPCRECT clip) override;
+    // IObjectWithSite
+    HRESULT SetSite(IUnknown* site) override;
+    HRESULT GetSite(REFIID riid, void** site) override;
+    // IObjectSafety
+    HRESULT GetInterfaceSafetyOptions(REFIID riid, DWORD* supported, DWORD* enabled) override;
+    HRESULT SetInterfaceSafetyOptions(REFIID riid, DWORD mask, DWORD enabled) override;
+    // IPersistPropertyBag
+    HRESULT GetClassID(CLSID* clsid) override;
+    HRESULT InitNew() override;
+    HRESULT Load(IPropertyBag* bag, IErrorLog* log) override;
+    HRESULT Save(IPropertyBag* bag, BOOL clearDirty, BOOL saveAll) override;
+    // IProvideClassInfo2
+    HRESULT GetClassInfo(ITypeInfo** info) override;
+    HRESULT GetGUID(DWORD kind, GUID* guid) override;
+
+    // BrowserPlugin: host, plug-in and window let go, in order.
+    void shutdown() override;
+
+    // The readable entries of the bag, by name; empty for no bag.
+    virtual VariantMap readPropertyBag(IPropertyBag2* bag);
+    // Once: binds the root scripting object, announces ready state 4 and
+    // tells the plug-in.
+    virtual void setReady();
+    virtual void createBrowserHost();
+    // In-place activation and the plug-in window.
+    virtual HRESULT createPluginWindow(LONG verb, LPCRECT position);
+    // Asks the container to repaint a windowless control; from another
+    // thread, queued to the main thread (dropped if the control has gone).
+    void scheduleInvalidate(std::uint32_t left, std::uint32_t top, std::uint32_t right, std::uint32_t bottom);
+
+    // The control window's messages not taken by the plug-in window.
+    bool processWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    const std::shared_ptr<ActiveXBrowserHost>& browserHost() const { return m_host; }
+
+private:
+    CPBControl();
+    ~CPBControl() override;
+
+    // The site's browser and property-change sink; E_FAIL without a service provider.
+    HRESULT takeSiteServices(IUnknown* site);
+    HRESULT inPlaceActivate(LPCRECT position);
+    void destroyControlWindow();
+
+    ModuleLock m_moduleLock;
+    std::atomic<ULONG> m_refs{1};
+    std::string m_mimeType;
+    std::unique_ptr<PluginWindow> m_pluginWindow;
+    com::ComPtr<IOleClientSite> m_clientSite;
+    com::ComPtr<IUnknown> m_site;
+    com::ComPtr<IWebBrowser2> m_webBrowser;
+    std::shared_ptr<ActiveXBrowserHost> m_host;
+    bool m_readyDone = false;
+    ObjectSafety m_safety;
+
+    // In-place state.
+    bool m_windowOnly = true;
+    bool m_inPlaceActive = false;
+    bool m_windowless = false;
+    com::ComPtr<IOleInPlaceSite> m_inPlaceSite;
+    com::ComPtr<IOleInPlaceSiteWindowless> m_windowlessSite;
+    HWND m_hwnd = nullptr;
+    RECT m_position{};
+
+    // What queued repaint requests hold; cleared when the control goes.
+    std::shared_ptr<ShareableReference<CPBControl>> m_selfRef;
+};
+
+}  // namespace ActiveX
+}  // namespace PB
