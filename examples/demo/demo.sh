@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
-# The main job, end to end: a page loads the plug-in module through the
-# HostWire host, generates a GOST R 34.10-2012 key pair, has a demo CA certify
+# The main job, end to end: a page loads the plug-in module through a host
+# (HostWire by default; the NPAPI browser and the COM container serve too), generates a GOST R 34.10-2012 key pair, has a demo CA certify
 # it, signs a text with it, and openssl checks the signature. The user's
 # answers to the plug-in's dialogs (site check, passwords) come from answer
-# files. Usage: demo.sh BUILD_DIR
+# files. Usage: demo.sh BUILD_DIR [wirehost|npbrowser|comhost]
 set -euo pipefail
 build=$(cd "$1" && pwd)
+hostname=${2:-wirehost}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-wirehost="$build/tools/wirehost/wirehost"
+case "$hostname" in
+  wirehost) host="$build/tools/wirehost/wirehost" ;;
+  npbrowser) host="$build/tools/npbrowser/npbrowser" ;;
+  comhost) host="$build/tools/comhost/comhost" ;;
+  *) echo "demo: unknown host $hostname" >&2; exit 2 ;;
+esac
 module="$build/Velon/module/libnpVelon.so"
 site="https://bank.example/pay"
 password="Demo-Passw0rd!"
@@ -50,7 +56,7 @@ key enter
 ANS
 printf 'var DEMO = {keyPath: %s};\n' "$(printf '%s' "$work/keys/demo" | js_string)" > "$work/generate.js"
 cat "$here/generate.js" >> "$work/generate.js"
-"$wirehost" --module "$module" --page "$work/generate.js" --url "$site" --answers "$work/generate.answers" \
+"$host" --module "$module" --page "$work/generate.js" --url "$site" --answers "$work/generate.answers" \
   | tee "$work/generate.out"
 section "certificate request" < "$work/generate.out" > "$work/request.pem"
 [ -s "$work/request.pem" ] || { echo "demo: no certificate request came back" >&2; exit 1; }
@@ -78,7 +84,7 @@ ANS
   printf 'text: %s};\n' "$(printf '%s' "$text" | js_string)"
   cat "$here/sign.js"
 } > "$work/sign.js"
-"$wirehost" --module "$module" --page "$work/sign.js" --url "$site" --answers "$work/sign.answers" \
+"$host" --module "$module" --page "$work/sign.js" --url "$site" --answers "$work/sign.answers" \
   | tee "$work/sign.out"
 section "signature" < "$work/sign.out" > "$work/signature.pem"
 [ -s "$work/signature.pem" ] || { echo "demo: no signature came back" >&2; exit 1; }
