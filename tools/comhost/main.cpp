@@ -9,72 +9,26 @@
 // scripts it through IDispatchEx while the control reaches the page through
 // MSHTML's interfaces. When the page has nothing left to do, the controls are
 // deactivated and unsited, the module is unregistered (what stays is printed
-// as "left: ..."), asked whether it can unload, and unloaded. The page's
-// console lines are printed as they come; alerts as "alert: ...", errors as
-// "error: ...". --answers queues an answer file for the module's dialogs.
-//
-// Exit status: 0 when the page ran to the end without an uncaught error and
-// the module could unload, 1 otherwise, 2 for a usage error.
+// as "left: ..."), asked whether it can unload, and unloaded; a module that
+// cannot unload fails the run. Output and exit status otherwise as
+// page/HostTool.h says.
 
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <iostream>
 #include <memory>
 #include <string>
 
 #include <com/registry.h>
 
-#include <win32/answers.h>
 #include <win32/window.h>
 
 #include "ControlProvider.h"
 #include "ModuleLibrary.h"
 #include "PageBrowser.h"
 #include "Pump.h"
-#include "page/Page.h"
+#include "page/HostTool.h"
 
 namespace {
-
-struct Options {
-    std::string module;
-    std::string page;
-    std::string url;
-    std::string answers;
-    std::size_t maxSteps = 100000;
-};
-
-const char* const kUsage =
-    "usage: comhost --module PATH --page FILE [--url URL] [--answers FILE] [--max-steps N]\n";
-
-bool parseOptions(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (i + 1 >= argc)
-            return false;
-        const std::string value = argv[++i];
-        if (flag == "--module")
-            options.module = value;
-        else if (flag == "--page")
-            options.page = value;
-        else if (flag == "--url")
-            options.url = value;
-        else if (flag == "--answers")
-            options.answers = value;
-        else if (flag == "--max-steps")
-            options.maxSteps = std::strtoul(value.c_str(), nullptr, 10);
-        else
-            return false;
-    }
-    return !options.module.empty() && !options.page.empty() && options.maxSteps > 0;
-}
-
-std::string fileUrl(const std::string& path)
-{
-    char full[PATH_MAX];
-    return std::string("file://") + (realpath(path.c_str(), full) ? full : path.c_str());
-}
 
 std::string hex(HRESULT hr)
 {
@@ -83,93 +37,69 @@ std::string hex(HRESULT hr)
     return text;
 }
 
-void print(const page::OutputLine& line)
-{
-    switch (line.kind) {
-    case page::OutputLine::Kind::Log:
-        std::cout << line.text << std::endl;
-        break;
-    case page::OutputLine::Kind::Alert:
-        std::cout << "alert: " << line.text << std::endl;
-        break;
-    case page::OutputLine::Kind::Error:
-        std::cout << "error: " << line.text << std::endl;
-        break;
-    }
-}
-
 void printRegistry(const char* prefix)
 {
     for (const std::string& line : com::registry::dump())
         std::cout << prefix << line << std::endl;
 }
 
-int runPage(const Options& options, const comhost::ModuleLibrary& module)
-{
-    page::Page page(options.url.empty() ? fileUrl(options.page) : options.url);
-    page.setOutputSink(&print);
-    // The container window the controls are placed in; never shown.
-    HWND window = CreateWindowExW(0, L"STATIC", L"comhost", 0, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-    auto browser = std::make_shared<comhost::PageBrowser>(page, window);
-    auto provider = std::make_shared<comhost::ControlProvider>(browser, module.getClassObject);
-    page.setPluginProvider(provider);
+class ContainerSession : public page::HostSession {
+public:
+    explicit ContainerSession(const std::string& modulePath) : m_module(modulePath)
+    {
+        std::cout << "DllRegisterServer: " << hex(m_module.registerServer()) << std::endl;
+        printRegistry("registry: ");
+    }
 
-    int status = 0;
-    try {
-        page.runFile(options.page);
-    } catch (const std::exception& e) {
-        print(page::OutputLine{page::OutputLine::Kind::Error, std::string("Uncaught ") + e.what()});
-        status = 1;
+    void open(page::Page& page) override
+    {
+        // The container window the controls are placed in; never shown.
+        m_window = CreateWindowExW(0, L"STATIC", L"comhost", 0, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
+        m_browser = std::make_shared<comhost::PageBrowser>(page, m_window);
+        m_provider = std::make_shared<comhost::ControlProvider>(m_browser, m_module.getClassObject);
+        page.setPluginProvider(m_provider);
     }
-    if (!comhost::runUntilIdle(page, options.maxSteps)) {
-        std::cout << "comhost: the page still had work after " << options.maxSteps << " steps" << std::endl;
-        status = 1;
+
+    bool runUntilIdle(page::Page& page, std::size_t maxSteps) override
+    {
+        return comhost::runUntilIdle(page, maxSteps);
     }
-    provider->destroyAll();
-    comhost::runUntilIdle(page, options.maxSteps);
-    page.setPluginProvider(nullptr);
-    provider.reset();
-    browser.reset();
-    DestroyWindow(window);
-    if (!page.lines(page::OutputLine::Kind::Error).empty())
-        status = 1;
-    return status;
-}
+
+    bool close(page::Page& page, std::size_t maxSteps) override
+    {
+        m_provider->destroyAll();
+        comhost::runUntilIdle(page, maxSteps);
+        page.setPluginProvider(nullptr);
+        m_provider.reset();
+        m_browser.reset();
+        DestroyWindow(m_window);
+        return true;
+    }
+
+    // The page's references to the controls go with the page.
+    bool finish() override
+    {
+        std::cout << "DllUnregisterServer: " << hex(m_module.unregisterServer()) << std::endl;
+        printRegistry("left: ");
+        const HRESULT unload = m_module.canUnloadNow();
+        if (unload == S_OK)
+            return true;
+        std::cout << "comhost: the module is still in use (DllCanUnloadNow " << hex(unload) << ")" << std::endl;
+        return false;
+    }
+
+private:
+    const comhost::ModuleLibrary m_module;
+    HWND m_window = nullptr;
+    std::shared_ptr<comhost::PageBrowser> m_browser;
+    std::shared_ptr<comhost::ControlProvider> m_provider;
+};
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    if (!options.answers.empty()) {
-        // comhost carries the Win32 layer and exports it, so the module's
-        // dialogs run on this desktop and take these answers.
-        win32::desktop::AnswerFileError error;
-        if (!win32::desktop::loadAnswerFile(options.answers, &error)) {
-            std::cerr << "comhost: " << options.answers << ":" << error.line << ": " << error.message << "\n";
-            return 2;
-        }
-    }
-    try {
-        const comhost::ModuleLibrary module(options.module);
-        const HRESULT registered = module.registerServer();
-        std::cout << "DllRegisterServer: " << hex(registered) << std::endl;
-        printRegistry("registry: ");
-        int status = runPage(options, module);
-        std::cout << "DllUnregisterServer: " << hex(module.unregisterServer()) << std::endl;
-        printRegistry("left: ");
-        const HRESULT unload = module.canUnloadNow();
-        if (unload != S_OK) {
-            std::cout << "comhost: the module is still in use (DllCanUnloadNow " << hex(unload) << ")" << std::endl;
-            status = 1;
-        }
-        return status;
-    } catch (const std::exception& e) {
-        std::cerr << "comhost: " << e.what() << "\n";
-        return 1;
-    }
+    return page::runHostTool("comhost", argc, argv, [](const page::HostToolOptions& options) {
+        return std::make_unique<ContainerSession>(options.module);
+    });
 }

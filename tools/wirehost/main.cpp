@@ -5,133 +5,47 @@
 // Loads the module, connects to it (HostWire_Init), runs the page (.html or
 // .js) and its event loop until nothing is left to do, destroys the
 // instances the page left, disconnects (HostWire_Finit) and unloads the
-// module. The page's console lines are printed as they come; alerts as
-// "alert: ...", errors as "error: ...". --answers queues an answer file for
-// the dialogs and choosers the module opens (win32/answers.h).
-//
-// Exit status: 0 when the page ran to the end without an uncaught error,
-// 1 otherwise, 2 for a usage error.
+// module. Output and exit status as page/HostTool.h says.
 
-#include <climits>
-#include <cstdlib>
-#include <iostream>
 #include <memory>
-#include <string>
-
-#include <win32/answers.h>
 
 #include "ModuleLibrary.h"
 #include "PluginSlot.h"
 #include "WireHost.h"
-#include "page/Page.h"
+#include "page/HostTool.h"
 
 namespace {
 
-struct Options {
-    std::string module;
-    std::string page;
-    std::string url;
-    std::string answers;
-    std::size_t maxSteps = 100000;
+class WireSession : public page::HostSession {
+public:
+    explicit WireSession(const std::string& modulePath) : m_module(modulePath) {}
+
+    void open(page::Page& page) override
+    {
+        m_host = std::make_shared<wirehost::WireHost>(page, m_module);
+        m_host->open();
+        page.setPluginProvider(std::make_shared<wirehost::PluginSlot>(m_host));
+    }
+
+    bool close(page::Page& page, std::size_t maxSteps) override
+    {
+        m_host->close(maxSteps);
+        page.runLoop(maxSteps);
+        page.setPluginProvider(nullptr);
+        m_host.reset();
+        return true;
+    }
+
+private:
+    const wirehost::ModuleLibrary m_module;
+    std::shared_ptr<wirehost::WireHost> m_host;
 };
-
-const char* const kUsage =
-    "usage: wirehost --module PATH --page FILE [--url URL] [--answers FILE] [--max-steps N]\n";
-
-bool parseOptions(int argc, char** argv, Options& options)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string flag = argv[i];
-        if (i + 1 >= argc)
-            return false;
-        const std::string value = argv[++i];
-        if (flag == "--module")
-            options.module = value;
-        else if (flag == "--page")
-            options.page = value;
-        else if (flag == "--url")
-            options.url = value;
-        else if (flag == "--answers")
-            options.answers = value;
-        else if (flag == "--max-steps")
-            options.maxSteps = std::strtoul(value.c_str(), nullptr, 10);
-        else
-            return false;
-    }
-    return !options.module.empty() && !options.page.empty() && options.maxSteps > 0;
-}
-
-std::string fileUrl(const std::string& path)
-{
-    char full[PATH_MAX];
-    return std::string("file://") + (realpath(path.c_str(), full) ? full : path.c_str());
-}
-
-void print(const page::OutputLine& line)
-{
-    switch (line.kind) {
-    case page::OutputLine::Kind::Log:
-        std::cout << line.text << std::endl;
-        break;
-    case page::OutputLine::Kind::Alert:
-        std::cout << "alert: " << line.text << std::endl;
-        break;
-    case page::OutputLine::Kind::Error:
-        std::cout << "error: " << line.text << std::endl;
-        break;
-    }
-}
-
-int runPage(const Options& options, const wirehost::ModuleLibrary& module)
-{
-    page::Page page(options.url.empty() ? fileUrl(options.page) : options.url);
-    page.setOutputSink(&print);
-    auto host = std::make_shared<wirehost::WireHost>(page, module);
-    host->open();
-    page.setPluginProvider(std::make_shared<wirehost::PluginSlot>(host));
-
-    int status = 0;
-    try {
-        page.runFile(options.page);
-    } catch (const std::exception& e) {
-        print(page::OutputLine{page::OutputLine::Kind::Error, std::string("Uncaught ") + e.what()});
-        status = 1;
-    }
-    if (!page.runLoop(options.maxSteps).idle) {
-        std::cout << "wirehost: the page still had work after " << options.maxSteps << " steps" << std::endl;
-        status = 1;
-    }
-    host->close(options.maxSteps);
-    page.runLoop(options.maxSteps);
-    page.setPluginProvider(nullptr);
-    if (!page.lines(page::OutputLine::Kind::Error).empty())
-        status = 1;
-    return status;
-}
 
 }  // namespace
 
 int main(int argc, char** argv)
 {
-    Options options;
-    if (!parseOptions(argc, argv, options)) {
-        std::cerr << kUsage;
-        return 2;
-    }
-    if (!options.answers.empty()) {
-        // wirehost carries the Win32 layer and exports it, so the module's
-        // dialogs run on this desktop and take these answers.
-        win32::desktop::AnswerFileError error;
-        if (!win32::desktop::loadAnswerFile(options.answers, &error)) {
-            std::cerr << "wirehost: " << options.answers << ":" << error.line << ": " << error.message << "\n";
-            return 2;
-        }
-    }
-    try {
-        const wirehost::ModuleLibrary module(options.module);
-        return runPage(options, module);
-    } catch (const std::exception& e) {
-        std::cerr << "wirehost: " << e.what() << "\n";
-        return 1;
-    }
+    return page::runHostTool("wirehost", argc, argv, [](const page::HostToolOptions& options) {
+        return std::make_unique<WireSession>(options.module);
+    });
 }
