@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include "support/RunCommand.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -23,31 +23,16 @@ struct Outcome {
 Outcome runComhost(const std::string& arguments)
 {
     Outcome run;
-    const std::string commandLine = std::string(COMHOST) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(commandLine.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::string line;
-    auto keep = [&run](const std::string& text) {
+    const test::CommandRun command = test::runCommand(std::string(COMHOST) + " " + arguments);
+    run.status = command.status;
+    for (const std::string& text : command.lines) {
         if (text.rfind("registry: ", 0) == 0)
             run.registry.push_back(text.substr(10));
         else if (text.rfind("left: ", 0) == 0)
             run.left.push_back(text.substr(6));
         else
             run.lines.push_back(text);
-    };
-    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
-        if (c == '\n') {
-            keep(line);
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
-        }
     }
-    if (!line.empty())
-        keep(line);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
+#include "support/RunCommand.h"
 
 #include <cstdio>
 #include <memory>
@@ -12,32 +12,11 @@
 
 namespace {
 
-struct Outcome {
-    std::vector<std::string> lines;
-    int status = -1;
-};
+using Outcome = test::CommandRun;
 
 Outcome runWirehost(const std::string& arguments)
 {
-    Outcome run;
-    const std::string commandLine = std::string(WIREHOST) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(commandLine.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::string line;
-    for (int c = std::fgetc(pipe); c != EOF; c = std::fgetc(pipe)) {
-        if (c == '\n') {
-            run.lines.push_back(line);
-            line.clear();
-        } else {
-            line += static_cast<char>(c);
-        }
-    }
-    if (!line.empty())
-        run.lines.push_back(line);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return test::runCommand(std::string(WIREHOST) + " " + arguments);
 }
 
 std::string pageArguments(const std::string& page)
