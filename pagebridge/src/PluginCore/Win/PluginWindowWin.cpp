@@ -8,8 +8,7 @@
 #include <map>
 
 #include "PluginCore/PluginEvent.h"
-#include "PluginCore/Win/KeyCodes.h"
-#include "PluginCore/Win/ModifierState.h"
+#include "PluginCore/Win/InputMessages.h"
 
 namespace PB {
 
@@ -105,6 +104,9 @@ bool PluginWindowWin::WinProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
     const int y = highWordY(lParam);
     const auto send = [this](PluginEvent&& event) { return SendEvent(&event); };
 
+    bool handled = false;
+    if (sendInputEvent(*this, uMsg, wParam, x, y, modifiers, handled))
+        return handled;
     switch (uMsg) {
     case WM_SIZE:
         return send(ResizedEvent());
@@ -131,30 +133,10 @@ bool PluginWindowWin::WinProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam
     case WM_GETDLGCODE:
         lRes = 0x87;  // arrows, tab, all keys and characters
         return true;
-    case WM_KEYDOWN:
-        return send(KeyDownEvent(translateVirtualKey(static_cast<unsigned int>(wParam)),
-                                 static_cast<unsigned int>(wParam), 0));
-    case WM_KEYUP:
-        return send(KeyUpEvent(translateVirtualKey(static_cast<unsigned int>(wParam)),
-                               static_cast<unsigned int>(wParam), 0));
     case WM_TIMER:
         return send(TimerEvent(wParam, lParam));
-    case WM_MOUSEMOVE:
-        return send(MouseMoveEvent(x, y, 0));
-    case WM_LBUTTONDOWN:
-        return send(MouseDownEvent(MouseButtonEvent::MouseButton_Left, x, y, modifiers));
-    case WM_LBUTTONUP:
-        return send(MouseUpEvent(MouseButtonEvent::MouseButton_Left, x, y, modifiers));
     case WM_LBUTTONDBLCLK:
         return send(MouseDoubleClickEvent(MouseButtonEvent::MouseButton_Left, x, y, modifiers));
-    case WM_RBUTTONDOWN:
-        return send(MouseDownEvent(MouseButtonEvent::MouseButton_Right, x, y, modifiers));
-    case WM_RBUTTONUP:
-        return send(MouseUpEvent(MouseButtonEvent::MouseButton_Right, x, y, modifiers));
-    case WM_MBUTTONDOWN:
-        return send(MouseDownEvent(MouseButtonEvent::MouseButton_Middle, x, y, modifiers));
-    case WM_MBUTTONUP:
-        return send(MouseUpEvent(MouseButtonEvent::MouseButton_Middle, x, y, modifiers));
     case WM_MOUSEWHEEL: {
         POINT point{x, y};
         ScreenToClient(m_hWnd, &point);

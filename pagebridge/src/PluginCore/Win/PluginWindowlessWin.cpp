@@ -3,8 +3,7 @@
 #include <win32/messages.h>
 
 #include "PluginCore/PluginEvent.h"
-#include "PluginCore/Win/KeyCodes.h"
-#include "PluginCore/Win/ModifierState.h"
+#include "PluginCore/Win/InputMessages.h"
 
 namespace PB {
 
@@ -87,31 +86,9 @@ bool PluginWindowlessWin::HandleEvent(UINT message, WPARAM wParam, LPARAM lParam
     int x = lowWordX(lParam);
     int y = highWordY(lParam);
     translateToPluginCoordinates(x, y);
-    const auto send = [this](PluginEvent&& event) { return SendEvent(&event); };
-    const unsigned int vk = static_cast<unsigned int>(wParam);
-
-    switch (message) {
-    case WM_MOUSEMOVE:
-        return send(MouseMoveEvent(x, y, 0));
-    case WM_KEYDOWN:
-        return send(KeyDownEvent(translateVirtualKey(vk), vk, 0));
-    case WM_KEYUP:
-        return send(KeyUpEvent(translateVirtualKey(vk), vk, 0));
-    case WM_LBUTTONDOWN:
-        return send(MouseDownEvent(MouseButtonEvent::MouseButton_Left, x, y, modifiers));
-    case WM_LBUTTONUP:
-        return send(MouseUpEvent(MouseButtonEvent::MouseButton_Left, x, y, modifiers));
-    case WM_RBUTTONDOWN:
-        return send(MouseDownEvent(MouseButtonEvent::MouseButton_Right, x, y, modifiers));
-    case WM_RBUTTONUP:
-        return send(MouseUpEvent(MouseButtonEvent::MouseButton_Right, x, y, modifiers));
-    case WM_MBUTTONDOWN:
-        return send(MouseDownEvent(MouseButtonEvent::MouseButton_Middle, x, y, modifiers));
-    case WM_MBUTTONUP:
-        return send(MouseUpEvent(MouseButtonEvent::MouseButton_Middle, x, y, modifiers));
-    default:
-        return false;
-    }
+    // Double clicks, the wheel, timers, paint and size send nothing here.
+    bool handled = false;
+    return sendInputEvent(*this, message, wParam, x, y, modifiers, handled) && handled;
 }
 
 void PluginWindowlessWin::translateToPluginCoordinates(int& x, int& y) const
