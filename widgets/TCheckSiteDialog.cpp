@@ -64,8 +64,5 @@ bool TCheckSiteDialog::onCheck(TWidget* receiver, TWidget* target, TWindowEvent*
 }
 
 bool TCheckSiteDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandOk) return onOk(receiver, target, event);
-    if (event->param1 == commandCancel) return onCancel(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, &TCheckSiteDialog::onOk, &TCheckSiteDialog::onCancel);
 }

@@ -53,8 +53,5 @@ bool TConfirmDialog::onCancel(TWidget* receiver, TWidget* target, TWindowEvent*)
 }
 
 bool TConfirmDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandOk) return onOk(receiver, target, event);
-    if (event->param1 == commandCancel) return onCancel(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, &TConfirmDialog::onOk, &TConfirmDialog::onCancel);
 }

@@ -151,10 +151,7 @@ bool TDeviceBrowseDialog::onCancel(TWidget* receiver, TWidget* target, TWindowEv
 }
 
 bool TDeviceBrowseDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandOk) return onOk(receiver, target, event);
-    if (event->param1 == commandCancel) return onCancel(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, &TDeviceBrowseDialog::onOk, &TDeviceBrowseDialog::onCancel);
 }
 
 bool TDeviceBrowseDialog::onRefresh(TWidget* receiver, TWidget* target, TWindowEvent*) {

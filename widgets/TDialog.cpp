@@ -68,3 +68,11 @@ void TDialog::focusChosenButton(int focusButton, TButton* ok, TButton* cancel, T
     TButton* chosen = focusButton == 0 ? cancel : focusButton == 1 ? ok : focusButton == 2 ? third : nullptr;
     if (chosen) chosen->setFocus();
 }
+
+bool routeDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event, WindowEventHandler onOk,
+                        WindowEventHandler onCancel) {
+    if (!event) return false;
+    if (event->param1 == commandOk && onOk) return onOk(receiver, target, event);
+    if (event->param1 == commandCancel && onCancel) return onCancel(receiver, target, event);
+    return true;
+}

@@ -53,6 +53,11 @@ private:
     std::unique_ptr<TApplication> application_;
 };
 
+// A dialog command (Enter, Escape, closing) routed to the dialog's OK or
+// Cancel handler; other commands are taken as handled.
+bool routeDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event, WindowEventHandler onOk,
+                        WindowEventHandler onCancel);
+
 // The dialog a handler works for: the target itself (dialog commands), the
 // target's parent (a control's click), or the receiver.
 template <class Dialog>

@@ -66,8 +66,5 @@ bool TEnterPasswordDialog::onCancel(TWidget* receiver, TWidget* target, TWindowE
 }
 
 bool TEnterPasswordDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandOk) return onOk(receiver, target, event);
-    if (event->param1 == commandCancel) return onCancel(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, &TEnterPasswordDialog::onOk, &TEnterPasswordDialog::onCancel);
 }

@@ -39,7 +39,5 @@ bool TInfoDialog::onOk(TWidget* receiver, TWidget* target, TWindowEvent*) {
 }
 
 bool TInfoDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandOk || event->param1 == commandCancel) return onOk(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, &TInfoDialog::onOk, &TInfoDialog::onOk);
 }

@@ -79,8 +79,5 @@ bool TNewPasswordDialog::onCancel(TWidget* receiver, TWidget* target, TWindowEve
 }
 
 bool TNewPasswordDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandOk) return onOk(receiver, target, event);
-    if (event->param1 == commandCancel) return onCancel(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, &TNewPasswordDialog::onOk, &TNewPasswordDialog::onCancel);
 }

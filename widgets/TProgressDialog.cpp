@@ -119,7 +119,5 @@ bool TProgressDialog::onCancel(TWidget* receiver, TWidget* target, TWindowEvent*
 }
 
 bool TProgressDialog::onDialogCommand(TWidget* receiver, TWidget* target, TWindowEvent* event) {
-    if (!event) return false;
-    if (event->param1 == commandCancel) return onCancel(receiver, target, event);
-    return true;
+    return routeDialogCommand(receiver, target, event, nullptr, &TProgressDialog::onCancel);
 }
