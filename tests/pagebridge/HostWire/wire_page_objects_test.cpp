@@ -32,6 +32,24 @@ protected:
     {
         return std::vector<std::string>(host.commands().begin() + first, host.commands().end());
     }
+    // The module's "Invoke" commands of the browser object's method.
+    std::vector<std::string> browserCalls(const std::string& method)
+    {
+        std::vector<std::string> calls;
+        for (const std::string& text : host.commandsNamed("Invoke"))
+            if (parse(text)[3].asString() == method)
+                calls.push_back(text);
+        return calls;
+    }
+    // The id the module gave the command of that text.
+    std::uint32_t idOf(const std::string& text)
+    {
+        for (std::size_t i = 0; i < host.commands().size(); ++i)
+            if (host.commands()[i] == text)
+                return host.commandIds()[i];
+        ADD_FAILURE() << "not sent: " << text;
+        return 0;
+    }
 
     FakeHost host;
 };
@@ -102,10 +120,72 @@ TEST_F(PageObjectTest, AFailedStartInvalidatesTheObject)
     for (const test::LogLine& line : log.lines())
         warned = warned || line.message == "AlienWireling startup failure!Invalid Arguments";
     EXPECT_TRUE(warned);
+    // The page gave the object an id all the same: it is let go, once.
     const std::size_t sent = host.commands().size();
+    page->invalidate();
     page.reset();
-    EXPECT_EQ(host.commands().size(), sent) << "a failed object releases nothing";
+    EXPECT_EQ(commandsSince(sent), std::vector<std::string>{"[\"RelObj\",7,6]"});
 }
+
+struct UnansweredCase {
+    const char* name;
+    bool releasedFirst;  // the plug-in lets the object go before the instance ends
+    bool finit;          // the connection ends rather than the instance
+    std::vector<std::string> sent;
+};
+
+// The instance's end also lets the window (7,1) and the document (7,2) go.
+const std::vector<std::string> kReleaseThenEnd{"[\"Enum\",7,5]", "[\"RelObj\",7,1]", "[\"RelObj\",7,2]",
+                                               "[\"RelObj\",7,5]", "[\"Destroy\",7]"};
+const UnansweredCase kUnanswered[] = {
+    {"ReleasedThenDestroyed", true, false, kReleaseThenEnd},
+    {"ReleasedThenFinit", true, true, kReleaseThenEnd},
+    {"DestroyedThenReleased", false, false,
+     {"[\"Enum\",7,5]", "[\"RelObj\",7,1]", "[\"RelObj\",7,2]", "[\"Destroy\",7]", "[\"RelObj\",7,5]"}},
+};
+
+void PrintTo(const UnansweredCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class UnansweredNamesTest : public PageObjectTest, public ::testing::WithParamInterface<UnansweredCase> {};
+
+// A page object whose member names never come still goes back to the page,
+// at the instance's end at the latest, and what waited on it is dropped.
+TEST_P(UnansweredNamesTest, TheReleaseGoesOutByTheEnd)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.responder = [](const Json::Value& command) {
+        return command[0].asString() == "Enum" ? std::string() : FakeHost::pageAnswer(command);
+    };
+    const std::shared_ptr<WireBrowserHost> kept = spawnHost();
+    const std::size_t first = host.commands().size();
+    std::shared_ptr<AlienWireling> page = pageObject(5);
+    std::exception_ptr failed;
+    page->getProperty("a").fail([&failed](std::exception_ptr e) { failed = e; });
+    page->setProperty("a", variant(1));
+    if (GetParam().releasedFirst)
+        page.reset();
+    EXPECT_EQ(commandsSince(first), std::vector<std::string>{"[\"Enum\",7,5]"});
+    const std::uint32_t enumId = idOf("[\"Enum\",7,5]");
+
+    if (GetParam().finit)
+        HostWire_Finit();
+    else
+        host.send("[\"Destroy\",1]");
+    page.reset();
+    EXPECT_EQ(commandsSince(first), GetParam().sent);
+    if (!GetParam().finit) {
+        // Names that come after all send nothing more.
+        host.answer(enumId, "[\"success\",[\"a\"]]");
+        EXPECT_EQ(commandsSince(first), GetParam().sent);
+    }
+    EXPECT_EQ(test::messageOf(failed), GetParam().finit ? "Deferred object destroyed: 1" : "This object is no longer valid");
+}
+
+INSTANTIATE_TEST_SUITE_P(HostWire, UnansweredNamesTest, ::testing::ValuesIn(kUnanswered),
+                         [](const ::testing::TestParamInfo<UnansweredCase>& info) { return info.param.name; });
 
 TEST_F(PageObjectTest, TheBrowserObjectIsNeverReleasedAndAGoneHostSendsNothing)
 {
