@@ -21,6 +21,7 @@ TestApi::TestApi(std::weak_ptr<PB::PluginCore> plugin)
     registerMethod("child", make_method(this, &TestApi::child));
     registerMethod("callBack", make_method(this, &TestApi::callBack));
     registerMethod("readList", make_method(this, &TestApi::readList));
+    registerMethod("readMap", make_method(this, &TestApi::readMap));
     registerMethod("location", make_method(this, &TestApi::location));
     registerMethod("evaluate", make_method(this, &TestApi::evaluate));
     registerMethod("chooseFile", make_method(this, &TestApi::chooseFile));
@@ -79,6 +80,13 @@ PB::Promise<PB::variant> TestApi::readList(PB::JSObjectPtr array)
     if (!array)
         throw PB::invalid_arguments("readList needs an array");
     return host()->getArrayValues(array);
+}
+
+PB::Promise<PB::variant> TestApi::readMap(PB::JSObjectPtr object)
+{
+    if (!object)
+        throw PB::invalid_arguments("readMap needs an object");
+    return host()->getObjectValues(object);
 }
 
 PB::Promise<PB::variant> TestApi::location()

@@ -30,6 +30,8 @@ public:
     PB::Promise<PB::variant> callBack(PB::JSObjectPtr function, PB::variant argument);
     // The elements of a page array, read through the browser host.
     PB::Promise<PB::variant> readList(PB::JSObjectPtr array);
+    // The members of a page object, read through the browser host.
+    PB::Promise<PB::variant> readMap(PB::JSObjectPtr object);
     // The page's address, read through the DOM wrappers.
     PB::Promise<PB::variant> location();
     void evaluate(std::string script);
