@@ -202,6 +202,9 @@ void CPBControl::createBrowserHost()
 {
     m_host = std::make_shared<ActiveXBrowserHost>(m_webBrowser.get(), clientSite());
     pluginMain->setHost(m_host);
+    // Sited again, the control drops its previous host (which shuts down):
+    // script calls must go through this one.
+    bindHost(m_host);
 }
 
 HRESULT CPBControl::InitNew()

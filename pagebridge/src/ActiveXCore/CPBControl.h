@@ -75,6 +75,8 @@ public:
     // Once: binds the root scripting object, announces ready state 4 and
     // tells the plug-in.
     virtual void setReady();
+    // A new browser host for the current site; the plug-in and the scripting
+    // face both move to it.
     virtual void createBrowserHost();
     // In-place activation and the plug-in window.
     virtual HRESULT createPluginWindow(LONG verb, LPCRECT position);

@@ -1,4 +1,4 @@
-// The control: made through the class object, sited,
+// The control: made through the class object, sited (and sited again),
 // given its parameters, activated in place with or without a window,
 // drawn, given input, deactivated and shut down.
 
@@ -235,6 +235,50 @@ TEST_F(Control, QuickActivationSitesItAsSetClientSiteDoes)
     EXPECT_EQ(site->changes(), (std::vector<DISPID>{DISPID_READYSTATE}));
     control->SetClientSite(nullptr);
 }
+
+struct ResitingCase {
+    const char* name;
+    const char* sitings;  // c: SetClientSite, s: SetSite; ready after the first
+};
+
+void PrintTo(const ResitingCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Resiting : public Control, public testing::WithParamInterface<ResitingCase> {};
+
+TEST_P(Resiting, ScriptCallsGoThroughTheCurrentHost)
+{
+    com::ComPtr<IOleObject> control = create();
+    std::weak_ptr<PB::BrowserHost> first;
+    for (const char* step = GetParam().sitings; *step; ++step) {
+        if (*step == 'c')
+            ASSERT_EQ(control->SetClientSite(site.get()), S_OK);
+        else
+            ASSERT_EQ(control.query<IObjectWithSite>()->SetSite(static_cast<IOleClientSite*>(site.get())), S_OK);
+        if (step == GetParam().sitings) {
+            control.query<IPersistPropertyBag>()->InitNew();
+            first = plugin->getHost();
+        }
+    }
+    EXPECT_TRUE(first.expired() || first.lock()->isShutDown());
+    ASSERT_FALSE(plugin->getHost()->isShutDown());
+    com::ComPtr<IDispatchEx> face = control.query<IDispatchEx>();
+    ASSERT_EQ(call(face.get(), L"add", DISPATCH_METHOD, {"2", "3"}), S_OK);
+    page.run(axtest::logOutcome("r"));
+    idle();
+    EXPECT_EQ(log(), (std::vector<std::string>{"r: 5"}));
+    control->SetClientSite(nullptr);
+}
+
+const ResitingCase kResitings[] = {
+    {"ClientSiteThenSite", "cs"},
+    {"SiteThenClientSite", "sc"},
+    {"ClientSiteTwice", "cc"},
+};
+INSTANTIATE_TEST_SUITE_P(Table, Resiting, testing::ValuesIn(kResitings),
+                         [](const testing::TestParamInfo<ResitingCase>& info) { return std::string(info.param.name); });
 
 class Windowless : public Control {
 protected:
