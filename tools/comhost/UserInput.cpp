@@ -61,36 +61,38 @@ HWND windowAt(HWND parent, POINT& point)
     return parent;
 }
 
-}  // namespace
-
-page::Value UserInput::get(const std::string& name)
-{
-    if (name == "click")
-        return page::Value::host(std::make_shared<Action>(2, [this](const std::vector<page::Value>& args) {
-            click(static_cast<int>(args[0].asNumber()), static_cast<int>(args[1].asNumber()));
-        }));
-    if (name == "press")
-        return page::Value::host(std::make_shared<Action>(1, [this](const std::vector<page::Value>& args) {
-            press(static_cast<int>(args[0].asNumber()));
-        }));
-    return page::Value();
-}
-
-void UserInput::click(int x, int y)
+void click(HWND container, int x, int y)
 {
     POINT point{x, y};
-    HWND target = windowAt(m_container, point);
+    HWND target = windowAt(container, point);
     const LPARAM where = MAKELPARAM(point.x, point.y);
     SendMessageW(target, WM_LBUTTONDOWN, MK_LBUTTON, where);
     SendMessageW(target, WM_LBUTTONUP, 0, where);
 }
 
-void UserInput::press(int key)
+void press(HWND container, int key)
 {
     HWND focus = GetFocus();
-    HWND target = focus && (focus == m_container || IsChild(m_container, focus)) ? focus : m_container;
+    HWND target = focus && (focus == container || IsChild(container, focus)) ? focus : container;
     SendMessageW(target, WM_KEYDOWN, static_cast<WPARAM>(key), 1);
     SendMessageW(target, WM_KEYUP, static_cast<WPARAM>(key), static_cast<LPARAM>(0xC0000001u));
+}
+
+}  // namespace
+
+page::Value UserInput::get(const std::string& name)
+{
+    // An action read from the object may outlive it: it keeps the window, not the object.
+    HWND container = m_container;
+    if (name == "click")
+        return page::Value::host(std::make_shared<Action>(2, [container](const std::vector<page::Value>& args) {
+            click(container, static_cast<int>(args[0].asNumber()), static_cast<int>(args[1].asNumber()));
+        }));
+    if (name == "press")
+        return page::Value::host(std::make_shared<Action>(1, [container](const std::vector<page::Value>& args) {
+            press(container, static_cast<int>(args[0].asNumber()));
+        }));
+    return page::Value();
 }
 
 }  // namespace comhost

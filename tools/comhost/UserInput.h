@@ -25,9 +25,6 @@ public:
     std::vector<std::string> keys() override { return {"click", "press"}; }
 
 private:
-    void click(int x, int y);
-    void press(int key);
-
     HWND m_container;
 };
 

@@ -5,6 +5,7 @@
 #include <win32/desktop.h>
 #include <win32/gdi.h>
 #include <win32/messages.h>
+#include <win32/rect.h>
 #include <win32/window.h>
 
 #include <ostream>
@@ -101,6 +102,16 @@ TEST_F(Control, SitedLoadedActivatedDeactivatedAndShutDown)
     HWND controlWindow = nullptr;
     EXPECT_EQ(control.query<IOleInPlaceObject>()->GetWindow(&controlWindow), S_OK);
     EXPECT_TRUE(IsWindow(controlWindow));
+    // The container shows only part of it: the window's region says which.
+    const RECT clip{50, 0, 800, 600};
+    ASSERT_EQ(control.query<IOleInPlaceObject>()->SetObjectRects(&position, &clip), S_OK);
+    HRGN shown = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(GetWindowRgn(controlWindow, shown), SIMPLEREGION);
+    RECT box{};
+    GetRgnBox(shown, &box);
+    const RECT visible{50, 0, 200, 100};
+    EXPECT_TRUE(EqualRect(&box, &visible));
+    DeleteObject(shown);
     // Ready once, announced once, although Load and activation both lead there.
     EXPECT_EQ(plugin->readyCalls, 1);
     EXPECT_EQ(site->changes(), (std::vector<DISPID>{DISPID_READYSTATE}));
