@@ -36,7 +36,8 @@ class ControlBase : public IOleObject,
   HRESULT SetClientSite(IOleClientSite* site) override;
   HRESULT GetClientSite(IOleClientSite** site) override;
   // Primary, show, in-place and UI activation activate in place (inPlaceActivate); hide hides
-  // the control's window; the others are not implemented.
+  // the control's window; there is no undo state to discard; open, properties and verbs of the
+  // control's own are not implemented.
   HRESULT DoVerb(LONG verb, IOleClientSite* site, HWND parent, LPCRECT position) override;
   // Deactivates (InPlaceDeactivate) and tells the advise sinks.
   HRESULT Close(DWORD saveOption) override;
