@@ -75,6 +75,8 @@ struct Window {
   bool paintPending = false;
   bool erasePending = false;
   RECT update{};
+  bool hasRegion = false;  // SetWindowRgn: the part shown, in window coordinates
+  RECT region{};
   std::shared_ptr<ControlState> control;
   std::shared_ptr<DialogState> dialog;
 };

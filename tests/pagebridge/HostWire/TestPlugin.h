@@ -2,10 +2,14 @@
 // The plug-in the HostWire tests drive (in process, and as the shared test
 // module that wirehost loads): a scriptable object with a few registered
 // methods, a property, an event attribute, a promise answered later, script
-// errors, child objects and calls back into the page.
+// errors, child objects and calls back into the page. It writes down what its
+// window tells it (drawing, mouse buttons, keys); an instance whose page chose
+// the kind of window (the "windowless" parameter) answers that list through
+// `inputs`.
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PluginCore/FactoryBase.h"
 #include "ScriptingCore/JSAPIAuto.h"
@@ -37,6 +41,8 @@ public:
     void evaluate(std::string script);
     // A save-file chooser (answered by the desktop); "" when cancelled.
     std::string chooseFile(std::string title);
+    // What the plug-in's window told it, in order.
+    PB::VariantList inputs();
 
 private:
     PB::BrowserHostPtr host() const;
@@ -49,8 +55,11 @@ class TestPlugin : public PB::PluginCore {
 public:
     int readyCalls = 0;
     int shutdownCalls = 0;
+    // "refresh 0,0,300,150", "mouse down 0 at 5,5", "key up 65"...
+    std::vector<std::string> inputs;
     PB::JSAPIPtr createJSAPI() override;
-    bool HandleEvent(PB::PluginEvent*, PB::PluginEventSource*) override { return false; }
+    // Writes the event down and leaves it to the window's own handling.
+    bool HandleEvent(PB::PluginEvent* event, PB::PluginEventSource* source) override;
     void onPluginReady() override { ++readyCalls; }
     void shutdown() override { ++shutdownCalls; }
 };
