@@ -216,4 +216,14 @@ TEST(BrowserPlugin, CreatesThePluginThroughTheFactory)
     EXPECT_EQ(PB::PluginCore::getBrowser(), "HostWire");
 }
 
+// A program without the host adapters still has the factory's adapter
+// operations; they make nothing there.
+TEST(FactoryBase, AdapterOperationsWithoutTheAdaptersMakeNothing)
+{
+    PB::FactoryBase& factory = *test::testFactory();
+    EXPECT_EQ(factory.createNpapiPlugin(nullptr, "application/x-velon"), nullptr);
+    EXPECT_EQ(factory.createCOMJavascriptObject(nullptr, std::weak_ptr<PB::JSAPI>(), true), nullptr);
+    EXPECT_EQ(factory.updateRegistry(true), static_cast<HRESULT>(0x80004001L));  // E_NOTIMPL
+}
+
 }  // namespace
