@@ -53,6 +53,11 @@ void typeTooMuch(User& u) {
     u.type(kPasswordField, L"0123456789");
     u.press(VK_RETURN);
 }
+// Two bytes each in UTF-8: only four fit in eight bytes.
+void typeTooManyBytes(User& u) {
+    u.type(kPasswordField, L"\u00e9\u00e9\u00e9\u00e9\u00e9");
+    u.press(VK_RETURN);
+}
 void typeThenEscape(User& u) {
     u.type(kPasswordField, L"1234");
     u.press(VK_ESCAPE);
@@ -63,6 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PasswordCase{"ok", typeThenOk, 1, L"s\u00e9cret"},
                       PasswordCase{"enter", typeThenEnter, 1, L"1234"},
                       PasswordCase{"limited", typeTooMuch, 1, L"01234567"},
+                      PasswordCase{"limited_in_bytes", typeTooManyBytes, 1, L"\u00e9\u00e9\u00e9\u00e9"},
                       PasswordCase{"escape_leaves_it_unread", typeThenEscape, 0, L""},
                       PasswordCase{"cancel", [](User& u) { u.click(Control::byText(L"Cancel")); }, 0, L""},
                       PasswordCase{"title_bar", [](User& u) { u.close(); }, 0, L""},
@@ -268,6 +274,19 @@ TEST_F(WidgetTest, NewPasswordHookKeepsTheDialogOpen) {
     EXPECT_EQ(1, again.run());
     EXPECT_EQ(L"Secret#1", again.getPassword());
     EXPECT_EQ(8, again.getConfirmPasswordLength());
+}
+
+TEST_F(WidgetTest, NewPasswordFieldsTakeNoMoreBytesThanTheLimit) {
+    TNewPasswordDialog dialog;
+    dialog.maxLength = 7;  // "Пароль" is twelve bytes; "Пар" six, "Пар1" seven
+    win32::desktop::queueAnswer([](User& user) {
+        user.type(kPasswordField, L"\u041f\u0430\u04401\u043e\u043b\u044c");
+        user.type(kConfirmField, L"\u041f\u0430\u04401\u043e\u043b\u044c");
+        user.press(VK_RETURN);
+    });
+    EXPECT_EQ(1, dialog.run());
+    EXPECT_EQ(L"\u041f\u0430\u04401", dialog.getPassword());
+    EXPECT_EQ(L"\u041f\u0430\u04401", dialog.getConfirmPassword());
 }
 
 TEST_F(WidgetTest, OwnerIsTheParentsWindowOrTheForegroundWindow) {

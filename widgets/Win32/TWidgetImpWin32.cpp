@@ -322,6 +322,9 @@ LRESULT CALLBACK TWidgetImpWin32::windowProc(HWND window, UINT message, WPARAM w
         case WM_KEYDOWN:
             result = platform->onKeyDown(static_cast<int>(wParam));
             break;
+        case WM_CHAR:
+            result = platform->onChar(static_cast<wchar_t>(wParam));
+            break;
         case WM_COMMAND:
             if (wParam == IDOK || wParam == IDCANCEL)
                 result = platform->owner ? platform->onDialogCommand(wParam == IDOK ? commandOk : commandCancel) : -1;
