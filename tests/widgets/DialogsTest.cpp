@@ -289,6 +289,50 @@ TEST_F(WidgetTest, NewPasswordFieldsTakeNoMoreBytesThanTheLimit) {
     EXPECT_EQ(L"\u041f\u0430\u04401", dialog.getConfirmPassword());
 }
 
+// Every dialog of the toolkit is shown from the same in-memory template: a
+// popup with a caption and no system menu, centred and topmost, its size
+// given in dialog units.
+TEST_F(WidgetTest, DialogTemplate) {
+    const LONG units = GetDialogBaseUnits();
+    const int baseWidth = LOWORD(units);
+    const int baseHeight = HIWORD(units);
+    ASSERT_NE(4, baseWidth) << "pixels and dialog units would not differ";
+    HostDialog plain;  // builds nothing: the window keeps the template's size
+    TInfoDialog info;
+    TEnterPasswordDialog password;
+    const struct {
+        const char* name;
+        std::function<void()> show;
+    } dialogs[] = {
+        {"plain", [&] { plain.show(); }},
+        {"information", [&] { info.run(nullptr, L"icon-info"); }},
+        {"password", [&] { password.run(); }},
+    };
+    for (const auto& d : dialogs) {
+        DWORD style = 0;
+        DWORD exStyle = 0;
+        RECT client{};
+        win32::desktop::queueAnswer([&](User& user) {
+            style = static_cast<DWORD>(GetWindowLongW(user.window(), GWL_STYLE));
+            exStyle = static_cast<DWORD>(GetWindowLongW(user.window(), GWL_EXSTYLE));
+            client = clientOf(user.window());
+            user.press(VK_ESCAPE);
+        });
+        d.show();
+        const DWORD wanted = WS_POPUP | WS_CAPTION | DS_CENTER;
+        EXPECT_EQ(wanted, style & wanted) << d.name;
+        EXPECT_EQ(0u, style & WS_SYSMENU) << d.name;
+        EXPECT_NE(0u, exStyle & WS_EX_TOPMOST) << d.name;
+        if (std::string(d.name) == "plain") {
+            // 400 by 300 pixels became dialog units, and the dialog manager
+            // turned them back into the client area's pixels.
+            EXPECT_EQ(MulDiv(MulDiv(400, 4, baseWidth), baseWidth, 4), client.right);
+            EXPECT_EQ(MulDiv(MulDiv(300, 8, baseHeight), baseHeight, 8), client.bottom);
+        }
+    }
+    EXPECT_EQ(3u, journalCount("DialogBoxIndirectParamW"));
+}
+
 TEST_F(WidgetTest, OwnerIsTheParentsWindowOrTheForegroundWindow) {
     HostDialog host;
     HWND hostWindow = nullptr;
