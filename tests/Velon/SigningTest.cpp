@@ -205,6 +205,35 @@ TEST_F(Signing, SmartTokenKeysSignWithTheFlagOnlyWhileTheySign)
     EXPECT_EQ(0x100u, pkcs7Flags());
 }
 
+// A page that goes away with a SmartToken session open (no signFinal) puts
+// the process's PKCS#7 flags back: another page's signatures go on without
+// the session's bit.
+TEST_F(Signing, APageGoneWithItsSmartTokenSessionOpenPutsTheFlagsBack)
+{
+    makeSmartToken();
+    SetPKCS7Flags(0x100);
+    auto other = std::static_pointer_cast<Velon>(getPluginFactory()->createPlugin("application/x-velon"));
+    other->setHost(host);
+    other->setReady();  // a second user of the library
+    ASSERT_TRUE(call("signInit", {kSmartKey, certificate}).ok);
+    EXPECT_EQ(0x104u, pkcs7Flags());
+
+    plugin->shutdown();  // as the adapters end an instance: shutdown, then the last reference
+    plugin.reset();
+    api.reset();
+    EXPECT_EQ(0x100u, pkcs7Flags());
+    EXPECT_EQ(0u, DravikTest_LiveContexts());
+
+    api = std::static_pointer_cast<VelonAPI>(other->getRootJSAPI());
+    initialise();
+    DravikTest_JournalClear();
+    ASSERT_TRUE(call("sign", {"abc", openKey, certificate, true}).ok);
+    const auto signs = journal("SignBufferEx");
+    ASSERT_EQ(1u, signs.size());
+    EXPECT_EQ(0x100u, signs[0].pkcs7Flags);
+    plugin = other;
+}
+
 // One step of a session and what the page gets.
 struct SessionStep {
     const char* method;
