@@ -80,10 +80,12 @@ extern "C" std::uint8_t HostWire_Init(const WireHostFuncs* hostFuncs, WireModule
         return 1;
     try {
         // The colony first: the first one starts logging, so this line is kept.
+        const bool starting = WireColony::findColony(0) == nullptr;
         std::shared_ptr<WireColony> colony = WireColony::getColony(0);
         PB::Log::info("HostWire", "Initializing HostWire plugin", __FILE__, __LINE__, "HostWire_Init");
         colony->setHostFuncs(*hostFuncs);
-        getPluginFactory()->onModuleStart();
+        if (starting)
+            getPluginFactory()->onModuleStart();
     } catch (...) {
         return 1;
     }
