@@ -69,6 +69,20 @@ public:
     // Only "application/x-velon"; any other type gets no plug-in.
     PB::PluginCorePtr createPlugin(const std::string& mimetype) override;
     std::weak_ptr<TestPlugin> lastPlugin;
+
+    // The module's start and stop, and the COM faces made through the
+    // factory (counted, then left to the base).
+    void onModuleStart() override { ++moduleStarts; }
+    void onModuleStop() override { ++moduleStops; }
+    IDispatchEx* createCOMJavascriptObject(const std::shared_ptr<PB::BrowserHost>& host,
+                                           const std::weak_ptr<PB::JSAPI>& api, bool autoRelease) override
+    {
+        ++comObjects;
+        return FactoryBase::createCOMJavascriptObject(host, api, autoRelease);
+    }
+    int moduleStarts = 0;
+    int moduleStops = 0;
+    int comObjects = 0;
 };
 
 std::shared_ptr<TestFactory> testFactory();
