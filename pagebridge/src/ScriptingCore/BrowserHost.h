@@ -101,7 +101,7 @@ public:
     virtual void shutdown();
 
     // On the main thread, releases the host-side references the adapter
-    // queued for release. May be called with the retained-object lock held.
+    // queued for release. Never called with the retained-object lock held.
     virtual void doDeferredRelease() = 0;
 
     bool isMainThread() const;
