@@ -100,7 +100,7 @@ std::shared_ptr<BrowserStream> BrowserHost::openKeptStream(const BrowserStreamRe
     // Held across the opening: a shutdown meanwhile closes the stream with the manager.
     const std::shared_ptr<BrowserStreamManager> manager = streamManager();
     if (!manager || isShutDown()) {
-        Log::warn("BrowserHost", "No stream opened after shutdown: " + req.uri.toString(), __FILE__, __LINE__,
+        Log::warn("BrowserHost", "No stream opened after shutdown: " + req.getUrl(), __FILE__, __LINE__,
                   "PB::BrowserHost::openKeptStream");
         return nullptr;
     }

@@ -122,6 +122,30 @@ TEST_F(NpapiStreams, APostSendsItsHeadersAndBody)
         plugin.urlnotify(instance, request.url.c_str(), NPRES_NETWORK_ERR, request.notifyData);
 }
 
+// The browser is asked for the URL text the plug-in gave, not for a text
+// rebuilt from its parts.
+TEST_F(NpapiStreams, TheBrowserIsAskedForTheUrlAsGiven)
+{
+    const char* urls[] = {
+        "http://files.example/get?id=1&id=2",         // a key twice
+        "http://files.example/sum?q=1%2B1&p=a%2Fb",   // escapes that mean something in a query
+        "http://files.example?q=1",                   // a query right after the host
+        "http://files.example/a%20b/c?z=1&a=2#part",  // keys out of order, a fragment
+    };
+    for (const char* url : urls) {
+        for (bool post : {false, true}) {
+            browser->requests.clear();
+            PB::BrowserStreamPtr s = post ? host(instance)->createPostStream(url, log, "a=1", false, false, 8)
+                                          : host(instance)->createStream(url, log, false, false, 8);
+            ASSERT_TRUE(s) << url;
+            ASSERT_EQ(browser->requests.size(), 1u) << url;
+            EXPECT_EQ(browser->requests[0].url, url) << (post ? "POST " : "GET ") << url;
+            EXPECT_EQ(s->getUrl(), url);
+            plugin.urlnotify(instance, url, NPRES_NETWORK_ERR, browser->requests[0].notifyData);
+        }
+    }
+}
+
 TEST_F(NpapiStreams, ARefusedRequestGivesNoStream)
 {
     browser->urlResult = NPERR_GENERIC_ERROR;
