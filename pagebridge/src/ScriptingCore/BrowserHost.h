@@ -155,6 +155,8 @@ private:
     std::shared_ptr<AsyncCallManager> m_asyncCallManager;
     std::thread::id m_mainThread;
     std::atomic<bool> m_isShutDown{false};
+    // Guards the list only; nothing outside it runs while it is held, so an
+    // adapter may retain objects under locks of its own.
     mutable std::recursive_mutex m_retainedMutex;
     std::list<JSAPIPtr> m_retained;
     mutable std::mutex m_streamManagerMutex;
