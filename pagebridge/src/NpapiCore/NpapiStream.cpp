@@ -48,7 +48,11 @@ void NpapiStream::setUrlNotified()
 
 void NpapiStream::forgetBrowser()
 {
+    // Nothing will end the transfer now: it ends here, unfinished (a stream
+    // not yet opened would otherwise never complete, and a helper waiting
+    // for it would keep itself and the stream for good).
     m_stream = nullptr;
+    complete(false);
     m_streamDestroyed = true;
     m_urlNotified = true;
     dropSelfReference();

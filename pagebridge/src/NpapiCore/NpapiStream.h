@@ -51,7 +51,8 @@ public:
     // Empty when the host has gone.
     virtual std::shared_ptr<NpapiBrowserHost> getHost() const { return m_host.lock(); }
 
-    // The instance is gone: the browser will call nothing more.
+    // The instance is gone: the browser will call nothing more, and a
+    // stream not completed yet completes as a failure.
     void forgetBrowser();
 
 private:

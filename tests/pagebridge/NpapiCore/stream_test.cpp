@@ -343,6 +343,30 @@ TEST_F(NpapiStreams, StreamsStillOwedByTheBrowserGoWithTheInstance)
     EXPECT_TRUE(weak.expired());
 }
 
+// The instance goes while transfers are under way, opened or not yet: the
+// browser calls none of them again, so each ends there, as a failure.
+TEST_F(NpapiStreams, TransfersUnderWayFailWithTheInstance)
+{
+    for (bool opened : {false, true}) {
+        std::vector<bool> outcomes;
+        PB::BrowserStreamRequest req("http://files.example/data", "GET");
+        req.setCallback([&](bool success, const PB::HeaderMap&, const boost::shared_array<unsigned char>&,
+                            std::size_t) { outcomes.push_back(success); });
+        std::weak_ptr<PB::BrowserStream> weak = host(instance)->createStream(req, true);
+        ASSERT_FALSE(weak.expired());
+        NPStream np = browserStream(10);
+        if (opened) {
+            uint16_t stype = 0;
+            ASSERT_EQ(open(np, false, &stype), NPERR_NO_ERROR);
+            EXPECT_EQ(write(np, 0, "abcd"), 4);
+        }
+        destroy(instance);
+        EXPECT_EQ(outcomes, std::vector<bool>{false}) << (opened ? "opened" : "not yet opened");
+        EXPECT_TRUE(weak.expired()) << (opened ? "opened" : "not yet opened");
+        instance = newInstance();
+    }
+}
+
 TEST_F(NpapiStreams, StreamsTheBrowserOpensOnItsOwn)
 {
     NPStream stream{};
