@@ -5,7 +5,7 @@
 namespace test {
 
 FedStream::FedStream(const PB::BrowserStreamRequest& req)
-    : PB::BrowserStream(req.uri.toString(), req.cache, req.seekable, req.internalBufferSize), request(req)
+    : PB::BrowserStream(req.getUrl(), req.cache, req.seekable, req.internalBufferSize), request(req)
 {
 }
 

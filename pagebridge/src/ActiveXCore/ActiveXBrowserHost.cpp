@@ -276,7 +276,7 @@ bool ActiveXBrowserHost::_scheduleAsyncCall(void (*func)(void*), void* userData)
 
 BrowserStreamPtr ActiveXBrowserHost::_createStream(const BrowserStreamRequest& req)
 {
-    const std::string url = req.uri.toString();
+    const std::string url = req.getUrl();
     std::shared_ptr<ActiveXStream> stream =
         req.method == "POST"
             ? std::make_shared<ActiveXStream>(url, req.cache, req.seekable, req.internalBufferSize, req.getPostData())

@@ -277,7 +277,7 @@ bool NpapiBrowserHost::_scheduleAsyncCall(void (*func)(void*), void* userData) c
 
 std::shared_ptr<NpapiStream> NpapiBrowserHost::makeStream(const BrowserStreamRequest& req)
 {
-    auto stream = std::make_shared<NpapiStream>(req.uri.toString(), req.cache, req.seekable,
+    auto stream = std::make_shared<NpapiStream>(req.getUrl(), req.cache, req.seekable,
                                                 req.internalBufferSize, npapiShared());
     std::lock_guard<std::mutex> lock(m_streamsMutex);
     m_streams.erase(std::remove_if(m_streams.begin(), m_streams.end(),
@@ -289,7 +289,7 @@ std::shared_ptr<NpapiStream> NpapiBrowserHost::makeStream(const BrowserStreamReq
 
 BrowserStreamPtr NpapiBrowserHost::_createStream(const BrowserStreamRequest& req)
 {
-    const std::string url = req.uri.toString();
+    const std::string url = req.getUrl();
     std::shared_ptr<NpapiStream> stream = makeStream(req);
     if (req.getEventSink())
         stream->AttachObserver(req.getEventSink());
@@ -320,7 +320,7 @@ BrowserStreamPtr NpapiBrowserHost::_createStream(const BrowserStreamRequest& req
 
 BrowserStreamPtr NpapiBrowserHost::_createUnsolicitedStream(const BrowserStreamRequest& req)
 {
-    const std::string url = req.uri.toString();
+    const std::string url = req.getUrl();
     Log::trace("NpapiBrowserStream", "Creating an unsolicited stream with url: " + url, __FILE__, __LINE__,
                "PB::Npapi::NpapiBrowserHost::_createUnsolicitedStream");
     std::shared_ptr<NpapiStream> stream = makeStream(req);

@@ -190,14 +190,10 @@ NPError NpapiPlugin::DestroyStream(NPStream* stream, NPReason reason)
     std::shared_ptr<NpapiStream> s = streamOf(stream->pdata);
     if (!s)
         return NPERR_NO_ERROR;
-    const bool attached = s->getStream() != nullptr;
-    s->setStream(nullptr);
     stream->pdata = nullptr;
     stream->notifyData = nullptr;
-    if (attached && !s->isCompleted())
-        s->signalFinished(reason == NPRES_DONE);
     // Also after the plug-in closed it: the browser is done with the stream.
-    s->setStreamDestroyed();
+    s->signalDestroyed(reason == NPRES_DONE);
     return NPERR_NO_ERROR;
 }
 

@@ -48,7 +48,11 @@ void NpapiStream::setUrlNotified()
 
 void NpapiStream::forgetBrowser()
 {
+    // Nothing will end the transfer now: it ends here, unfinished (a stream
+    // not yet opened would otherwise never complete, and a helper waiting
+    // for it would keep itself and the stream for good).
     m_stream = nullptr;
+    complete(false);
     m_streamDestroyed = true;
     m_urlNotified = true;
     dropSelfReference();
@@ -92,14 +96,23 @@ void NpapiStream::signalFailedOpen()
 void NpapiStream::signalFinished(bool success)
 {
     // A seekable stream stays usable for range requests after its first transfer.
-    if (isSeekEnabled() && success)
+    if (isSeekEnabled() && success) {
+        m_transferSucceeded = true;
         return;
+    }
     if (isCompleted())
         return;
-    setCompleted(true);
-    close();
-    StreamCompletedEvent event(this, success);
-    SendEvent(&event);
+    destroyBrowserStream();
+    complete(success);
+}
+
+void NpapiStream::signalDestroyed(bool success)
+{
+    // The browser is done with the stream: also a seekable one ends here,
+    // unless the plug-in's close ended it first.
+    m_stream = nullptr;
+    complete(success);
+    setStreamDestroyed();
 }
 
 void NpapiStream::signalCacheFilename(const std::wstring& filename)
@@ -107,19 +120,39 @@ void NpapiStream::signalCacheFilename(const std::wstring& filename)
     setCacheFilename(filename);
 }
 
+void NpapiStream::complete(bool success)
+{
+    // One completion per stream, whoever ends it first: a later end (the
+    // browser's after the plug-in's close, a failure after the close that
+    // ended a transfer) has nothing left to report.
+    setOpen(false);
+    if (isCompleted())
+        return;
+    setCompleted(true);
+    StreamCompletedEvent event(this, success);
+    SendEvent(&event);
+}
+
+bool NpapiStream::destroyBrowserStream()
+{
+    NPStream* stream = m_stream;
+    m_stream = nullptr;
+    if (!stream)
+        return false;
+    std::shared_ptr<NpapiBrowserHost> host = getHost();
+    return host && host->DestroyStream(stream, NPRES_USER_BREAK) == NPERR_NO_ERROR;
+}
+
 bool NpapiStream::close()
 {
     if (!m_stream)
         return false;
-    if (isOpen()) {
-        StreamCompletedEvent event(this, true);
-        SendEvent(&event);
-    }
-    setOpen(false);
-    std::shared_ptr<NpapiBrowserHost> host = getHost();
-    NPStream* stream = m_stream;
-    m_stream = nullptr;
-    return host && host->DestroyStream(stream, NPRES_USER_BREAK) == NPERR_NO_ERROR;
+    // An open stream ends here. Only a transfer the browser reported as done
+    // (a seekable stream kept open for ranges) ended well; one the plug-in
+    // breaks off did not, and its data is not the whole.
+    if (isOpen())
+        complete(m_transferSucceeded);
+    return destroyBrowserStream();
 }
 
 bool NpapiStream::write(const char* data, std::size_t length, std::size_t& written)

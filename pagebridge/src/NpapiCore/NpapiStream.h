@@ -38,24 +38,37 @@ public:
     virtual int32_t signalDataArrived(const void* buffer, int32_t len, int32_t offset);
     virtual void signalOpened();
     virtual void signalFailedOpen();
+    // The transfer ended (NPP_URLNotify, or the browser's end of a stream):
+    // the stream completes once, unless a successful transfer leaves a
+    // seekable stream open for ranges.
     virtual void signalFinished(bool success);
     virtual void signalCacheFilename(const std::wstring& filename);
+    // NPP_DestroyStream: the browser's stream is gone, so the stream
+    // completes (also a seekable one) and is open no longer.
+    void signalDestroyed(bool success);
     virtual void setStream(NPStream* stream) { m_stream = stream; }
     virtual NPStream* getStream() const { return m_stream; }
     // Empty when the host has gone.
     virtual std::shared_ptr<NpapiBrowserHost> getHost() const { return m_host.lock(); }
 
-    // The instance is gone: the browser will call nothing more.
+    // The instance is gone: the browser will call nothing more, and a
+    // stream not completed yet completes as a failure.
     void forgetBrowser();
 
 private:
     void dropSelfReference();
+    // Sends the stream's one completion; the stream is no longer open.
+    void complete(bool success);
+    // NPN_DestroyStream for a stream still attached; detaches it.
+    bool destroyBrowserStream();
 
     NPStream* m_stream = nullptr;
     std::weak_ptr<NpapiBrowserHost> m_host;
     std::shared_ptr<NpapiStream> m_selfReference;
     bool m_streamDestroyed = false;
     bool m_urlNotified = false;
+    // The browser reported the whole transfer done while the stream stayed open.
+    bool m_transferSucceeded = false;
 };
 
 }  // namespace Npapi

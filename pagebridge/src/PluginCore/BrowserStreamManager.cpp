@@ -39,20 +39,26 @@ bool BrowserStreamManager::onStreamCompleted(StreamCompletedEvent*, BrowserStrea
     return false;
 }
 
+// The manager's lock is never held while the stream's event lock is taken:
+// a completion arrives under the stream's lock and takes the manager's.
 void BrowserStreamManager::retainStream(const BrowserStreamPtr& stream)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
-    if (m_streams.count(stream))
-        return;  // attached already: a second entry would only repeat every event
-    stream->AttachObserver(PluginEventSink::shared_from_this());
-    m_streams.insert(stream);
+    const PluginEventSinkPtr self = PluginEventSink::shared_from_this();
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_lock);
+        if (!m_streams.insert(stream).second)
+            return;  // attached already: a second entry would only repeat every event
+    }
+    stream->AttachObserver(self);
 }
 
 void BrowserStreamManager::releaseStream(const BrowserStreamPtr& stream)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_lock);
     stream->DetachObserver(PluginEventSink::shared_from_this());
-    m_streams.erase(stream);
+    // Dropped after the lock: the last pointer may take the stream with it.
+    std::set<BrowserStreamPtr>::node_type released;
+    std::lock_guard<std::recursive_mutex> lock(m_lock);
+    released = m_streams.extract(stream);
 }
 
 std::size_t BrowserStreamManager::retainedCount() const

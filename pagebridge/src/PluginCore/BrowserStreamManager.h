@@ -33,6 +33,7 @@ public:
 
 private:
     std::set<BrowserStreamPtr> m_streams;
+    // Guards the set only; never held while a stream is called.
     mutable std::recursive_mutex m_lock;
 };
 

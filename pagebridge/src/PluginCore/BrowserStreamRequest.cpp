@@ -3,7 +3,7 @@
 namespace PB {
 
 BrowserStreamRequest::BrowserStreamRequest(const std::string& url, std::string method, bool solicited)
-    : uri(url), method(std::move(method)), m_solicited(solicited)
+    : uri(url), method(std::move(method)), m_url(url), m_solicited(solicited)
 {
 }
 

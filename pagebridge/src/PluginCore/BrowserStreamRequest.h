@@ -29,6 +29,11 @@ public:
     // Parses the URL: throws as the URI does for a malformed one.
     BrowserStreamRequest(const std::string& url, std::string method, bool solicited = true);
 
+    // The URL as it was given, which is what the adapters request: the
+    // parsed uri does not give it back (repeated query keys, escapes such
+    // as %2B and %2F, a query right after the host).
+    const std::string& getUrl() const { return m_url; }
+
     URI uri;
     std::string method;
     // Response headers of a stream the browser opened by itself.
@@ -62,6 +67,7 @@ public:
     const std::string& getPostHeaders() const { return m_postHeaders; }
 
 private:
+    std::string m_url;
     PluginEventSinkPtr m_sink;
     CompletionCallback m_callback;
     bool m_solicited;

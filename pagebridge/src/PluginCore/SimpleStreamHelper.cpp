@@ -54,26 +54,35 @@ std::shared_ptr<SimpleStreamHelper> SimpleStreamHelper::doAsyncRequest(const Bro
     return helper;
 }
 
-bool SimpleStreamHelper::onStreamDataArrived(StreamDataArrivedEvent* event, BrowserStream*)
+bool SimpleStreamHelper::onStreamDataArrived(StreamDataArrivedEvent* event, BrowserStream* stream)
 {
-    if (!event->data || event->length == 0)
+    if (!m_callback || !event->data || event->length == 0)
+        return false;  // settled already, or nothing to place
+    const std::size_t pos = event->dataPosition;
+    const std::size_t length = event->length;
+    const std::size_t announced = stream->getLength();
+    const std::size_t limit = announced ? std::min(announced, maxBodySize) : maxBodySize;
+    if (pos > limit || length > limit - pos) {
+        settle(false, HeaderMap());
         return false;
-    const auto* src = static_cast<const unsigned char*>(event->data);
-    std::size_t pos = event->dataPosition;
-    std::size_t remaining = event->length;
-    m_received += remaining;
-    m_extent = std::max(m_extent, pos + remaining);
+    }
+    m_received += length;
+    m_extent = std::max(m_extent, pos + length);
     // Each piece goes to the block its offset names, so blocks that come out
     // of order or leave a gap (zeroes) still end up where they belong.
+    const auto* src = static_cast<const unsigned char*>(event->data);
+    std::size_t at = pos;
+    std::size_t remaining = length;
     while (remaining > 0) {
-        const std::size_t index = pos / m_blockSize;
-        const std::size_t inBlock = pos % m_blockSize;
-        while (m_blocks.size() <= index)
-            m_blocks.emplace_back(new unsigned char[m_blockSize]());
+        const std::size_t index = at / m_blockSize;
+        const std::size_t inBlock = at % m_blockSize;
+        boost::shared_array<unsigned char>& block = m_blocks[index];
+        if (!block)
+            block.reset(new unsigned char[m_blockSize]());
         const std::size_t n = std::min(remaining, m_blockSize - inBlock);
-        std::memcpy(m_blocks[index].get() + inBlock, src, n);
+        std::memcpy(block.get() + inBlock, src, n);
         src += n;
-        pos += n;
+        at += n;
         remaining -= n;
     }
     return false;
@@ -86,15 +95,15 @@ bool SimpleStreamHelper::onStreamOpened(StreamOpenedEvent*, BrowserStream*)
 
 void SimpleStreamHelper::joinBlocks()
 {
-    m_data.reset(new unsigned char[m_extent]);
-    for (std::size_t i = 0; i < m_blocks.size(); ++i) {
-        const std::size_t start = i * m_blockSize;
-        std::memcpy(m_data.get() + start, m_blocks[i].get(), std::min(m_blockSize, m_extent - start));
+    m_data.reset(new unsigned char[m_extent]());
+    for (const auto& entry : m_blocks) {
+        const std::size_t start = entry.first * m_blockSize;
+        std::memcpy(m_data.get() + start, entry.second.get(), std::min(m_blockSize, m_extent - start));
     }
     m_blocks.clear();
 }
 
-bool SimpleStreamHelper::onStreamCompleted(StreamCompletedEvent* event, BrowserStream* stream)
+void SimpleStreamHelper::settle(bool success, const HeaderMap& headers)
 {
     // Settled before the callback runs, so that neither a throwing callback
     // nor a second completion can call it again or keep the helper forever.
@@ -102,17 +111,29 @@ bool SimpleStreamHelper::onStreamCompleted(StreamCompletedEvent* event, BrowserS
     m_callback = nullptr;
     const std::shared_ptr<SimpleStreamHelper> self = std::move(m_self);
     m_self.reset();
-
-    if (!event->success) {
+    if (!success) {
         m_blocks.clear();
         if (callback)
             callback(false, HeaderMap(), boost::shared_array<unsigned char>(), m_received);
+        return;
+    }
+    if (callback)
+        callback(true, headers, m_data, m_extent);
+}
+
+bool SimpleStreamHelper::onStreamCompleted(StreamCompletedEvent* event, BrowserStream* stream)
+{
+    if (!m_callback) {
+        m_self.reset();
+        return false;  // settled already
+    }
+    if (!event->success) {
+        settle(false, HeaderMap());
         return false;
     }
     if (!m_data)
         joinBlocks();
-    if (callback)
-        callback(true, parseHttpHeaders(stream->getHeaders()), m_data, m_extent);
+    settle(true, parseHttpHeaders(stream->getHeaders()));
     return false;
 }
 

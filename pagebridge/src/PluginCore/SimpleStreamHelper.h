@@ -7,8 +7,8 @@
 #include <boost/shared_array.hpp>
 
 #include <cstddef>
+#include <map>
 #include <memory>
-#include <vector>
 
 #include "PluginCore/BrowserStreamRequest.h"
 #include "PluginCore/DefaultBrowserStreamHandler.h"
@@ -38,7 +38,12 @@ public:
                                                               const BrowserStreamPtr& stream,
                                                               const BrowserStreamRequest& req);
 
-    // Places the bytes at their offset in the stream.
+    // The most a body may hold, also when its stream announces more or no length.
+    static constexpr std::size_t maxBodySize = std::size_t(1) << 30;
+
+    // Places the bytes at their offset in the stream. Bytes past the
+    // stream's announced length (or past maxBodySize) end the request with a
+    // failure, at once; the stream's own completion then reports nothing.
     bool onStreamDataArrived(StreamDataArrivedEvent* event, BrowserStream* stream) override;
     bool onStreamOpened(StreamOpenedEvent* event, BrowserStream* stream) override;
     // Calls the callback once, then lets the helper go.
@@ -46,8 +51,11 @@ public:
 
 private:
     void joinBlocks();
+    // Calls the callback (when it was not called yet) and lets the helper go.
+    void settle(bool success, const HeaderMap& headers);
 
-    std::vector<boost::shared_array<unsigned char>> m_blocks;
+    // By block index; only the blocks that data reached are allocated.
+    std::map<std::size_t, boost::shared_array<unsigned char>> m_blocks;
     boost::shared_array<unsigned char> m_data;
     std::size_t m_blockSize;
     // Bytes delivered, and the end of the furthest of them in the stream;

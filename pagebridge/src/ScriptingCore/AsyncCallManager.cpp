@@ -1,7 +1,11 @@
 #include "ScriptingCore/AsyncCallManager.h"
 
+#include <exception>
 #include <map>
+#include <string>
 #include <vector>
+
+#include "ScriptingCore/Log.h"
 
 namespace PB {
 namespace {
@@ -55,6 +59,24 @@ void release(PendingAsyncCall* record)
     delete record;
 }
 
+// Runs the record. Nothing it throws may go on: the trampoline returns into
+// the browser's event loop (and shutdown into the adapter's), where an
+// exception ends the browser process.
+void runCaught(PendingAsyncCall* record)
+{
+    std::string failure = "Unknown exception";
+    try {
+        record->run();
+        return;
+    } catch (const std::exception& e) {
+        if (*e.what())
+            failure = e.what();
+    } catch (...) {
+    }
+    Log::error("AsyncCallManager", "A call posted to the main thread failed: " + failure, __FILE__, __LINE__,
+               "PB::AsyncCallManager::call");
+}
+
 }  // namespace
 
 void PendingAsyncCall::run()
@@ -104,9 +126,9 @@ void AsyncCallManager::call(PendingAsyncCall* call)
         if (!pendingCalls.erase(call))
             return;
     }
-    // Freed however the function ends; the manager's lock is not held while it runs.
-    std::unique_ptr<PendingAsyncCall, void (*)(PendingAsyncCall*)> owned(call, &release);
-    owned->run();
+    // The manager's lock is not held while it runs.
+    runCaught(call);
+    release(call);
 }
 
 void AsyncCallManager::callTrampoline(void* handle)
@@ -128,7 +150,7 @@ void AsyncCallManager::shutdown()
         pendingCalls.clear();
     }
     for (PendingAsyncCall* record : toRun)
-        record->run();
+        runCaught(record);
 }
 
 std::size_t AsyncCallManager::pendingCount() const

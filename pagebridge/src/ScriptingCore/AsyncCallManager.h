@@ -39,11 +39,13 @@ public:
     PendingAsyncCall* makeCallback(void (*function)(void*), void* data);
     // Withdraws a post the host refused; the record is freed.
     void removeCall(PendingAsyncCall* call);
-    // Runs a record once if it is still pending, then frees it.
+    // Runs a record once if it is still pending, then frees it. What the
+    // function throws is logged and goes no further.
     void call(PendingAsyncCall* call);
     // What the host posts, with a record's handle().
     static void callTrampoline(void* handle);
-    // Runs every still-pending record once, on the calling thread.
+    // Runs every still-pending record once, on the calling thread; a
+    // function that throws is logged and the others still run.
     void shutdown();
 
     std::size_t pendingCount() const;

@@ -100,7 +100,7 @@ std::shared_ptr<BrowserStream> BrowserHost::openKeptStream(const BrowserStreamRe
     // Held across the opening: a shutdown meanwhile closes the stream with the manager.
     const std::shared_ptr<BrowserStreamManager> manager = streamManager();
     if (!manager || isShutDown()) {
-        Log::warn("BrowserHost", "No stream opened after shutdown: " + req.uri.toString(), __FILE__, __LINE__,
+        Log::warn("BrowserHost", "No stream opened after shutdown: " + req.getUrl(), __FILE__, __LINE__,
                   "PB::BrowserHost::openKeptStream");
         return nullptr;
     }
@@ -181,11 +181,8 @@ void BrowserHost::shutdown()
     }
     for (const JSAPIPtr& obj : retained)
         obj->onHostShutdown();
-    {
-        std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
-        m_retained.clear();
-        doDeferredRelease();
-    }
+    retained.clear();
+    releaseAllJSAPI();
     // Declared before the lock, so that the kept streams are closed once
     // the lock is released.
     std::shared_ptr<BrowserStreamManager> streams;
@@ -204,20 +201,33 @@ void BrowserHost::retainJSAPI(const JSAPIPtr& obj)
     m_retained.push_back(obj);
 }
 
+// The retained objects are let go, and the adapter's deferred release runs,
+// after the lock: both reach into the adapter, whose own locks are taken
+// while this one is (an adapter retains the objects it wraps).
 void BrowserHost::releaseJSAPI(const JSAPIPtr& obj)
 {
-    std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
-    auto found = std::find(m_retained.begin(), m_retained.end(), obj);
-    if (found != m_retained.end())
-        m_retained.erase(found);
+    JSAPIPtr released;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+        auto found = std::find(m_retained.begin(), m_retained.end(), obj);
+        if (found != m_retained.end()) {
+            released = std::move(*found);
+            m_retained.erase(found);
+        }
+    }
+    released.reset();
     if (isMainThread())
         doDeferredRelease();
 }
 
 void BrowserHost::releaseAllJSAPI()
 {
-    std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
-    m_retained.clear();
+    std::list<JSAPIPtr> released;
+    {
+        std::lock_guard<std::recursive_mutex> lock(m_retainedMutex);
+        released.swap(m_retained);
+    }
+    released.clear();
     doDeferredRelease();
 }
 

@@ -101,7 +101,7 @@ public:
     virtual void shutdown();
 
     // On the main thread, releases the host-side references the adapter
-    // queued for release. May be called with the retained-object lock held.
+    // queued for release. Never called with the retained-object lock held.
     virtual void doDeferredRelease() = 0;
 
     bool isMainThread() const;
@@ -155,6 +155,8 @@ private:
     std::shared_ptr<AsyncCallManager> m_asyncCallManager;
     std::thread::id m_mainThread;
     std::atomic<bool> m_isShutDown{false};
+    // Guards the list only; nothing outside it runs while it is held, so an
+    // adapter may retain objects under locks of its own.
     mutable std::recursive_mutex m_retainedMutex;
     std::list<JSAPIPtr> m_retained;
     mutable std::mutex m_streamManagerMutex;

@@ -143,6 +143,27 @@ const ServedCase kServed[] = {
 INSTANTIATE_TEST_SUITE_P(Table, Served, testing::ValuesIn(kServed),
                          [](const testing::TestParamInfo<ServedCase>& info) { return std::string(info.param.name); });
 
+// The moniker is made for the URL text the plug-in gave, not for a text
+// rebuilt from its parts.
+TEST_F(Streams, TheUrlIsRequestedAsGiven)
+{
+    const char* urls[] = {
+        "https://site.example/get?id=1&id=2",
+        "https://site.example/sum?q=1%2B1&p=a%2Fb",
+        "https://site.example?q=1",
+        "https://site.example/a%20b/c?z=1&a=2#part",
+    };
+    for (const char* url : urls) {
+        com::urlmon::clearRequests();
+        auto recorder = std::make_shared<Recorder>();
+        PB::BrowserStreamPtr stream = host->createStream(url, recorder, false, false, 0);
+        idle();
+        const std::vector<com::urlmon::Request> requests = com::urlmon::requests();
+        ASSERT_EQ(requests.size(), 1u) << url;
+        EXPECT_EQ(requests[0].url, com::fromUtf8(url));
+    }
+}
+
 TEST_F(Streams, ASeekableStreamReadsRangesAtTheirOffsets)
 {
     com::urlmon::Response response;

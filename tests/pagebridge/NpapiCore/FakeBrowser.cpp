@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -459,12 +460,29 @@ FakeBrowser::FakeBrowser() : m_mainThread(std::this_thread::get_id())
     m_document = makeObject("document");
     m_element = makeObject("element");
     m_window->set("document", objectValue(m_document));
+    // As a page's Array: one number n makes an empty array of length n (a
+    // RangeError unless n is a whole number that fits 32 bits); any other
+    // arguments become the elements.
+    // As a page's Array: a single number n makes an empty array of length n
+    // (a RangeError unless n is a whole number that fits 32 bits); other
+    // arguments become the elements.
     m_window->methods["Array"] = [this](const NPVariant* args, uint32_t count, NPVariant* result) {
+        const bool sized =
+            count == 1 && (args[0].type == NPVariantType_Int32 || args[0].type == NPVariantType_Double);
+        int32_t length = 0;
+        if (sized) {
+            const double n = args[0].type == NPVariantType_Int32 ? args[0].value.intValue : args[0].value.doubleValue;
+            if (!(n >= 0 && n <= 4294967295.0 && n == std::floor(n)))
+                return false;  // RangeError
+            if (n > INT32_MAX)
+                return false;  // more than this page keeps
+            length = static_cast<int32_t>(n);
+        }
         FakeObject* array = static_cast<FakeObject*>(createObject(&FakeObject::fakeClass));
         array->label = "Array";
         array->isArray = true;
-        array->set("length", intValue(0));
-        for (uint32_t i = 0; i < count; ++i)
+        array->set("length", intValue(length));
+        for (uint32_t i = 0; !sized && i < count; ++i)
             array->set(std::to_string(i), args[i]);
         *result = objectValue(array);
         return true;

@@ -7,7 +7,12 @@
 #include <win32/queue.h>
 
 #include <atomic>
+#include <cstdlib>
+#include <map>
+#include <string>
 #include <thread>
+#include <utility>
+#include <vector>
 
 #include "NpapiCore/NPObjectAPI.h"
 #include "NpapiCore/NpapiBrowserHostAsyncWin.h"
@@ -172,6 +177,49 @@ TEST_F(PageHelper, ProxyAnswersOfTheBrowser)
     browser->proxyResult = NPERR_GENERIC_ERROR;
     EXPECT_FALSE(host->detectProxySettings(untouched, "http://site.example/"));
     EXPECT_EQ(browser->liveAllocations(), 0u);  // every answer freed
+}
+
+// A browser that cannot say (error 8, NPERR_INCOMPATIBLE_VERSION_ERROR) or
+// has no getvalueforurl leaves the question to the system's proxy setting,
+// which here is the process environment.
+TEST_F(PageHelper, WithoutTheBrowsersAnswerTheSystemProxyCounts)
+{
+    const char* variables[] = {"http_proxy", "https_proxy", "all_proxy", "no_proxy",
+                               "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "NO_PROXY"};
+    std::vector<std::pair<std::string, std::string>> saved;
+    for (const char* name : variables) {
+        if (const char* value = std::getenv(name))
+            saved.emplace_back(name, value);
+        unsetenv(name);
+    }
+    const struct {
+        const char* what;
+        bool hasEntry;
+    } cases[] = {{"the browser answers error 8", true}, {"the browser has no getvalueforurl", false}};
+    for (const auto& c : cases) {
+        browser->proxyResult = NPERR_INCOMPATIBLE_VERSION_ERROR;
+        NPNetscapeFuncs funcs = *browser->funcs();
+        if (!c.hasEntry)
+            funcs.getvalueforurl = nullptr;
+        NPP_t npp{nullptr, nullptr};
+        auto host =
+            std::make_shared<PB::Npapi::NpapiBrowserHost>(PB::Npapi::NpapiPluginModule::GetModule(nullptr), &npp);
+        host->setBrowserFuncs(&funcs);
+        const std::size_t asked = browser->count("getvalueforurl");
+
+        std::map<std::string, std::string> settings{{"old", "1"}};
+        EXPECT_FALSE(host->detectProxySettings(settings, "https://bank.example/")) << c.what;
+        setenv("https_proxy", "http://proxy.corp:3129", 1);
+        EXPECT_TRUE(host->detectProxySettings(settings, "https://bank.example/")) << c.what;
+        unsetenv("https_proxy");
+        EXPECT_EQ(settings, (std::map<std::string, std::string>{
+                                {"type", "https"}, {"hostname", "proxy.corp"}, {"port", "3129"}}))
+            << c.what;
+        EXPECT_EQ(browser->count("getvalueforurl"), asked + (c.hasEntry ? 2 : 0)) << c.what;
+        host->shutdown();
+    }
+    for (const auto& variable : saved)
+        setenv(variable.first.c_str(), variable.second.c_str(), 1);
 }
 
 TEST_F(PageHelper, ABrowserThatCannotRunCallsOnItsThreadRefusesAtOnce)

@@ -4,12 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "NpapiCore/NPObjectAPI.h"
 #include "NpapiFixture.h"
 #include "PluginAuto/PageScripts.h"
 #include "support/Errors.h"
+#include "support/LogCapture.h"
 
 namespace {
 
@@ -176,6 +180,50 @@ TEST_F(PageObjects, HandlersAreCalledThroughThePageHelper)
     page.reset();
     browser->pump();
     EXPECT_EQ(first->calls.back(), "(8)");
+}
+
+// A call queued from a worker thread that fails on the main thread with
+// something other than a script error: the page helper cannot be put into
+// the page. A waiting caller hears it as a script error; a posted call stops
+// at the trampoline with an ERROR line instead of unwinding into the
+// browser's loop.
+TEST_F(PageObjects, FailuresOfQueuedCallsStayInThePlugin)
+{
+    auto host = this->host(instance);
+    browser->failEvaluate = true;
+    const struct {
+        const char* what;
+        std::function<void()> fromWorker;
+        const char* callerError;  // what the worker hears ("" for nothing)
+    } cases[] = {
+        {"posted", [&] { page->invokeAsync("twice", {1}); }, ""},
+        {"waited for", [&] { host->CallOnMainThread([&] { host->getJSHelper(); }); },
+         "Could not inject JS Helper into page"},
+    };
+    for (const auto& c : cases) {
+        test::LogCapture log;
+        std::atomic<bool> done{false};
+        std::string heard;
+        std::thread worker([&] {
+            heard = failure(c.fromWorker);
+            done = true;
+        });
+        bool finished = false;
+        EXPECT_NO_THROW(finished = browser->pumpUntil([&] { return done.load(); })) << c.what;
+        worker.join();
+        EXPECT_NO_THROW(browser->pump()) << c.what;
+        EXPECT_TRUE(finished) << c.what;
+        EXPECT_EQ(heard, *c.callerError ? c.callerError : "(no error)") << c.what;
+        std::vector<std::string> errors;
+        for (const test::LogLine& line : log.lines())
+            if (line.level == "ERROR")
+                errors.push_back(line.message);
+        if (*c.callerError)
+            EXPECT_TRUE(errors.empty()) << c.what;
+        else
+            EXPECT_EQ(errors, (std::vector<std::string>{
+                                  "A call posted to the main thread failed: Could not inject JS Helper into page"}));
+    }
 }
 
 TEST_F(PageObjects, ArraysAndObjectsAreReadIntoValues)

@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
 #include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "NpapiCore/NpapiStream.h"
 #include "NpapiFixture.h"
@@ -117,6 +122,30 @@ TEST_F(NpapiStreams, APostSendsItsHeadersAndBody)
         plugin.urlnotify(instance, request.url.c_str(), NPRES_NETWORK_ERR, request.notifyData);
 }
 
+// The browser is asked for the URL text the plug-in gave, not for a text
+// rebuilt from its parts.
+TEST_F(NpapiStreams, TheBrowserIsAskedForTheUrlAsGiven)
+{
+    const char* urls[] = {
+        "http://files.example/get?id=1&id=2",         // a key twice
+        "http://files.example/sum?q=1%2B1&p=a%2Fb",   // escapes that mean something in a query
+        "http://files.example?q=1",                   // a query right after the host
+        "http://files.example/a%20b/c?z=1&a=2#part",  // keys out of order, a fragment
+    };
+    for (const char* url : urls) {
+        for (bool post : {false, true}) {
+            browser->requests.clear();
+            PB::BrowserStreamPtr s = post ? host(instance)->createPostStream(url, log, "a=1", false, false, 8)
+                                          : host(instance)->createStream(url, log, false, false, 8);
+            ASSERT_TRUE(s) << url;
+            ASSERT_EQ(browser->requests.size(), 1u) << url;
+            EXPECT_EQ(browser->requests[0].url, url) << (post ? "POST " : "GET ") << url;
+            EXPECT_EQ(s->getUrl(), url);
+            plugin.urlnotify(instance, url, NPRES_NETWORK_ERR, browser->requests[0].notifyData);
+        }
+    }
+}
+
 TEST_F(NpapiStreams, ARefusedRequestGivesNoStream)
 {
     browser->urlResult = NPERR_GENERIC_ERROR;
@@ -183,7 +212,84 @@ TEST_F(NpapiStreams, ThePluginWritesAndClosesThroughTheBrowser)
     plugin.destroystream(instance, &stream, NPRES_USER_BREAK);
     plugin.urlnotify(instance, "", NPRES_USER_BREAK, browser->requests[0].notifyData);
     EXPECT_TRUE(weak.expired());
-    EXPECT_EQ(std::count(log->seen.begin(), log->seen.end(), "completed ok"), 1);
+    // Broken off by the plug-in: one completion, and not a successful one.
+    EXPECT_EQ(std::count_if(log->seen.begin(), log->seen.end(),
+                            [](const std::string& e) { return e.rfind("completed", 0) == 0; }),
+              1);
+    EXPECT_EQ(std::count(log->seen.begin(), log->seen.end(), "completed failed"), 1);
+}
+
+// However a transfer ends, and whoever ends it first, the stream sends one
+// completion, with the outcome of the transfer, and is open no longer.
+TEST_F(NpapiStreams, EveryStreamCompletesOnceWithTheTrueOutcome)
+{
+    using Steps = std::function<void(PB::BrowserStream&, NPStream&, void* notifyData)>;
+    const auto destroyed = [this](NPReason reason) {
+        return [this, reason](PB::BrowserStream&, NPStream& np, void*) { plugin.destroystream(instance, &np, reason); };
+    };
+    const auto notified = [this](NPReason reason) {
+        return [this, reason](PB::BrowserStream&, NPStream&, void* notifyData) {
+            plugin.urlnotify(instance, "http://files.example/data", reason, notifyData);
+        };
+    };
+    const Steps closedByThePlugin = [](PB::BrowserStream& s, NPStream&, void*) { s.close(); };
+    const struct {
+        const char* what;
+        bool seekable;
+        std::vector<Steps> steps;
+        const char* completion;
+    } cases[] = {
+        {"the browser ends the transfer", false, {destroyed(NPRES_DONE), notified(NPRES_DONE)}, "completed ok"},
+        {"the browser fails the transfer", false, {destroyed(NPRES_NETWORK_ERR), notified(NPRES_NETWORK_ERR)},
+         "completed failed"},
+        {"a network error told while the stream is attached", false,
+         {notified(NPRES_NETWORK_ERR), destroyed(NPRES_NETWORK_ERR)}, "completed failed"},
+        {"the plug-in breaks the transfer off", false,
+         {closedByThePlugin, destroyed(NPRES_USER_BREAK), notified(NPRES_USER_BREAK)}, "completed failed"},
+        {"the plug-in closes a seekable stream after its whole transfer", true,
+         {notified(NPRES_DONE), closedByThePlugin, destroyed(NPRES_USER_BREAK)}, "completed ok"},
+        {"the browser destroys a seekable stream", true, {destroyed(NPRES_DONE), notified(NPRES_DONE)},
+         "completed ok"},
+    };
+    for (const auto& c : cases) {
+        log = std::make_shared<StreamLog>();
+        PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, false, c.seekable, 8);
+        ASSERT_TRUE(s) << c.what;
+        NPStream np = browserStream(10);
+        void* notifyData = np.notifyData;
+        uint16_t stype = 0;
+        ASSERT_EQ(open(np, c.seekable, &stype), NPERR_NO_ERROR) << c.what;
+        EXPECT_EQ(write(np, 0, "abcd"), 4) << c.what;
+        for (const Steps& step : c.steps)
+            step(*s, np, notifyData);
+        std::vector<std::string> completions;
+        for (const std::string& event : log->seen)
+            if (event.rfind("completed", 0) == 0)
+                completions.push_back(event);
+        EXPECT_EQ(completions, std::vector<std::string>{c.completion}) << c.what;
+        EXPECT_TRUE(s->isCompleted()) << c.what;
+        EXPECT_FALSE(s->isOpen()) << c.what;
+    }
+}
+
+// A download the plug-in breaks off is no good download: the helper that
+// collects it hears of a failure, once, and gets no data.
+TEST_F(NpapiStreams, TheHelperOfABrokenOffStreamReportsAFailure)
+{
+    std::vector<std::pair<bool, std::size_t>> outcomes;
+    PB::BrowserStreamRequest req("http://files.example/data", "GET");
+    req.setCallback([&](bool success, const PB::HeaderMap&, const boost::shared_array<unsigned char>& data,
+                        std::size_t size) { outcomes.emplace_back(success, data ? size : 0); });
+    PB::BrowserStreamPtr s = host(instance)->createStream(req, true);
+    ASSERT_TRUE(s);
+    NPStream np = browserStream(10);
+    uint16_t stype = 0;
+    ASSERT_EQ(open(np, false, &stype), NPERR_NO_ERROR);
+    EXPECT_EQ(write(np, 0, "abcd"), 4);
+    s->close();
+    plugin.destroystream(instance, &np, NPRES_USER_BREAK);
+    plugin.urlnotify(instance, "http://files.example/data", NPRES_USER_BREAK, browser->requests.back().notifyData);
+    EXPECT_EQ(outcomes, (std::vector<std::pair<bool, std::size_t>>{{false, 0}}));
 }
 
 TEST_F(NpapiStreams, ACachedStreamLearnsItsFile)
@@ -235,6 +341,30 @@ TEST_F(NpapiStreams, StreamsStillOwedByTheBrowserGoWithTheInstance)
     ASSERT_EQ(open(stream, false, &stype), NPERR_NO_ERROR);
     destroy(instance);
     EXPECT_TRUE(weak.expired());
+}
+
+// The instance goes while transfers are under way, opened or not yet: the
+// browser calls none of them again, so each ends there, as a failure.
+TEST_F(NpapiStreams, TransfersUnderWayFailWithTheInstance)
+{
+    for (bool opened : {false, true}) {
+        std::vector<bool> outcomes;
+        PB::BrowserStreamRequest req("http://files.example/data", "GET");
+        req.setCallback([&](bool success, const PB::HeaderMap&, const boost::shared_array<unsigned char>&,
+                            std::size_t) { outcomes.push_back(success); });
+        std::weak_ptr<PB::BrowserStream> weak = host(instance)->createStream(req, true);
+        ASSERT_FALSE(weak.expired());
+        NPStream np = browserStream(10);
+        if (opened) {
+            uint16_t stype = 0;
+            ASSERT_EQ(open(np, false, &stype), NPERR_NO_ERROR);
+            EXPECT_EQ(write(np, 0, "abcd"), 4);
+        }
+        destroy(instance);
+        EXPECT_EQ(outcomes, std::vector<bool>{false}) << (opened ? "opened" : "not yet opened");
+        EXPECT_TRUE(weak.expired()) << (opened ? "opened" : "not yet opened");
+        instance = newInstance();
+    }
 }
 
 TEST_F(NpapiStreams, StreamsTheBrowserOpensOnItsOwn)

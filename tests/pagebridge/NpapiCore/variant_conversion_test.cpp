@@ -60,7 +60,11 @@ TEST_F(NPVariantConversion, PluginValuesReachThePage)
         {"no value", PB::variant(), NPVariantType_Void, "void"},
         {"undefined", PB::variant(PB::variant_detail::empty()), NPVariantType_Void, "void"},
         {"list", PB::variant(PB::VariantList{1, "a"}), NPVariantType_Object, "[1, 'a']"},
+        // The page's Array(n) of one number would make an empty array of length n.
         {"list of one number", PB::variant(PB::VariantList{3}), NPVariantType_Object, "[3]"},
+        {"list of one fraction", PB::variant(PB::VariantList{2.5}), NPVariantType_Object, "[2.5]"},
+        {"list of one list", PB::variant(PB::VariantList{PB::VariantList{5}}), NPVariantType_Object, "[[5]]"},
+        {"empty list", PB::variant(PB::VariantList{}), NPVariantType_Object, "[]"},
         {"map", PB::variant(PB::VariantMap{{"a", 1}, {"b", "x"}}), NPVariantType_Object, "{a: 1, b: 'x'}"},
         {"no scriptable object", PB::variant(PB::JSAPIPtr()), NPVariantType_Null, "null"},
         {"no page object", PB::variant(PB::JSObjectPtr()), NPVariantType_Null, "null"},

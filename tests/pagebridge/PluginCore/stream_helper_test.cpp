@@ -122,6 +122,47 @@ TEST(SimpleStreamHelper, FailureReportsTheBytesReceivedAndNoData)
     EXPECT_EQ(outcome.size, 5u);
 }
 
+// Data past the stream's announced length, or past what a body may hold,
+// fails the request at once (nothing is allocated for it); the stream's own
+// completion then reports nothing more.
+TEST(SimpleStreamHelper, RefusesDataBeyondTheLengthItMayHave)
+{
+    const std::size_t far = PB::SimpleStreamHelper::maxBodySize;
+    const struct {
+        const char* what;
+        std::size_t announced;
+        std::size_t blockSize;
+        std::size_t offset;
+        std::size_t length;
+        bool refused;
+    } cases[] = {
+        {"up to the announced length", 10, 4, 6, 4, false},
+        {"past the announced length", 10, 4, 8, 4, true},
+        {"far past the announced length", 10, 4, 0xFFFFFF00u, 8, true},
+        {"no length announced: far out", 0, 1, far, 1, true},
+        {"no length announced: up to the bound", 0, 131072, far - 1, 1, false},
+        {"an announced length past the bound", 0xFFFFFFFFu, 131072, far, 1, true},
+    };
+    for (const auto& c : cases) {
+        auto host = std::make_shared<test::PumpedHost>();
+        Outcome outcome;
+        std::weak_ptr<PB::SimpleStreamHelper> helper =
+            PB::SimpleStreamHelper::AsyncRequest(host, requestWith(outcome, c.blockSize));
+        std::shared_ptr<FedStream> stream = host->lastStream();
+        stream->setLength(c.announced);
+        stream->open();
+        stream->feed("abc");
+        stream->feedAt(c.offset, std::string(c.length, 'x'));
+        EXPECT_EQ(outcome.calls, c.refused ? 1 : 0) << c.what;
+        stream->complete(false);
+        EXPECT_EQ(outcome.calls, 1) << c.what;
+        EXPECT_FALSE(outcome.success) << c.what;
+        EXPECT_FALSE(outcome.hasData) << c.what;
+        EXPECT_EQ(outcome.size, c.refused ? 3u : 3u + c.length) << c.what;
+        EXPECT_TRUE(helper.expired()) << c.what;
+    }
+}
+
 TEST(SimpleStreamHelper, CallsBackOnceEvenWhenTheCallbackThrows)
 {
     for (bool throws : {false, true}) {

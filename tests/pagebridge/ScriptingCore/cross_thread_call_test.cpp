@@ -1,12 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "support/LogCapture.h"
 #include "support/PumpedHost.h"
 #include "support/StubObjects.h"
 
@@ -126,15 +129,44 @@ TEST(CrossThreadCall, PostedCallsAlwaysQueueAndKeepTheirOwnerAlive)
     EXPECT_TRUE(watch.expired());
 }
 
-TEST(CrossThreadCall, PostedCallsDropScriptAndCastErrors)
+// Whatever a posted call throws stops where the browser's loop (or the
+// host's shutdown) would run it: script and cast errors silently, anything
+// else with an ERROR line; the calls after it still run.
+TEST(CrossThreadCall, NothingAPostedCallThrowsLeavesItsRunner)
 {
-    auto host = std::make_shared<PumpedHost>();
-    auto owner = std::make_shared<test::StubApi>();
-    host->ScheduleOnMainThread(owner, [] { throw PB::script_error("dropped"); });
-    host->ScheduleOnMainThread(owner, [] { throw PB::bad_variant_cast(typeid(int), typeid(long)); });
-    host->ScheduleOnMainThread(owner, [] { throw std::logic_error("escapes"); });
-    EXPECT_THROW(host->pump(), std::logic_error);
-    EXPECT_EQ(owner.use_count(), 1);
+    const struct {
+        const char* what;
+        std::function<void()> raise;
+        const char* logged;  // nullptr: dropped without a line
+    } cases[] = {
+        {"script error", [] { throw PB::script_error("dropped"); }, nullptr},
+        {"cast error", [] { throw PB::bad_variant_cast(typeid(int), typeid(long)); }, nullptr},
+        {"std::exception", [] { throw std::logic_error("escapes"); },
+         "A call posted to the main thread failed: escapes"},
+        {"not an exception", [] { throw 42; }, "A call posted to the main thread failed: Unknown exception"},
+    };
+    for (bool atShutdown : {false, true}) {
+        for (const auto& c : cases) {
+            auto host = std::make_shared<PumpedHost>();
+            auto owner = std::make_shared<test::StubApi>();
+            int after = 0;
+            test::LogCapture log;
+            host->ScheduleOnMainThread(owner, c.raise);
+            host->ScheduleOnMainThread(owner, [&after] { ++after; });
+            if (atShutdown)
+                EXPECT_NO_THROW(host->shutdown()) << c.what;
+            else
+                EXPECT_NO_THROW(host->pump()) << c.what;
+            EXPECT_EQ(after, 1) << c.what;
+            EXPECT_EQ(owner.use_count(), 1) << c.what;  // both calls let their owner go
+            std::vector<std::string> errors;
+            for (const test::LogLine& line : log.lines())
+                if (line.level == "ERROR")
+                    errors.push_back(line.message);
+            EXPECT_EQ(errors, c.logged ? std::vector<std::string>{c.logged} : std::vector<std::string>{})
+                << c.what << (atShutdown ? " at shutdown" : "");
+        }
+    }
 }
 
 TEST(CrossThreadCall, RefusedPostIsDiscardedSilently)

@@ -69,6 +69,7 @@ const PageCase kPages[] = {
          "later later answer",
          "callBack there and back",
          "readList [\"a\",2,false]",
+         "readList [5]",
          "injected by the plug-in",
          "event fired",
          "after destroy: The plug-in object is gone",

@@ -14,6 +14,10 @@ function ready(plugin) {
         return plugin.readList(['a', 2, false]);
     }).then(function (values) {
         console.log('readList', JSON.stringify(values));
+        // A list of one number is not the page's Array(5), an empty array of length 5.
+        return plugin.readList([5]);
+    }).then(function (values) {
+        console.log('readList', JSON.stringify(values));
         plugin.addEventListener('done', function (value) { console.log('event', value); });
         plugin.fire('ondone', 'fired');
         plugin.evaluate("console.log('injected by the plug-in')");
