@@ -26,8 +26,9 @@ std::string site_of(const std::string& url)
 {
     if (velon::site::is_file_page(url))
         return url;
+    const std::string address = velon::site::as_browser_reads(url);
     boost::smatch parts;
-    if (!boost::regex_match(url, parts, velon::site::page_pattern()) ||
+    if (!velon::site::match(address, parts, velon::site::page_pattern()) ||
         velon::site::hides_real_host(parts[2], parts[3]))
         unreadable_address(url);
     return parts[1].str() + parts[2].str();

@@ -28,8 +28,10 @@ PB::VariantMap interface_info(const std::string& url)
     if (velon::site::is_file_page(url)) {
         host = "localhost";
     } else {
+        // The server the browser reached, read as the browser reads it.
+        const std::string address = velon::site::as_browser_reads(url);
         boost::smatch parts;
-        if (!boost::regex_match(url, parts, velon::site::page_pattern())) {
+        if (!velon::site::match(address, parts, velon::site::page_pattern())) {
             ::PB::Log::error("VelonAPI::getNetworkInterfaceInfo()",
                              Configuration::get_message(true, "err_url_01") + ": " + url, __FILE__, __LINE__,
                              "VelonAPI::getNetworkInterfaceInfo");
