@@ -142,6 +142,9 @@ std::string Configuration::add_trusted(std::string site)
     // Trusted for this process whatever becomes of the file.
     trusted_sites.push_back(site);
 
+    // Another process may be adding a site at the same time: the file is
+    // read again and replaced under a lock, so that neither loses the other's.
+    const velon::JsonFile::UpdateLock lock(conf_path);
     // The file is written back whole, so it must be read whole: trailing
     // text the reader would skip is refused rather than silently dropped.
     Json::Value root;

@@ -1,13 +1,22 @@
 #include "Velon/JsonFile.h"
 
 #include <boost/filesystem.hpp>
-#include <boost/filesystem/fstream.hpp>
 #include <json/reader.h>
 #include <json/writer.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <memory>
 #include <sstream>
+
+#include "Velon/RegularFile.h"
 
 namespace velon {
 namespace JsonFile {
@@ -15,11 +24,25 @@ namespace {
 
 namespace fs = boost::filesystem;
 
+// Far more than any configuration or message table holds.
+constexpr std::uint64_t kMaxFileBytes = 64 << 20;
+
 // The one place where a UTF-8 path becomes a file-system path: on this
 // platform the native encoding is UTF-8, so the bytes pass unchanged.
 fs::path native_path(const std::string& utf8)
 {
     return fs::path(utf8);
+}
+
+// The file a rewrite replaces: the one a link points to, so that the link
+// itself stays.
+fs::path rewrite_target(const std::string& path)
+{
+    boost::system::error_code resolve_error;
+    fs::path target = fs::canonical(native_path(path), resolve_error);
+    if (resolve_error)
+        target = native_path(path);
+    return target;
 }
 
 struct FileCloser {
@@ -50,23 +73,62 @@ bool write_new_file(const fs::path& path, const std::string& contents)
 
 ReadStatus read(const std::string& path, Json::Value& root, std::string& errors, bool strict_end)
 {
-    const fs::path file = native_path(path);
-    boost::system::error_code ec;
-    // A directory opens as a stream on this platform; it is no file to read.
-    if (fs::is_directory(file, ec))
-        return ReadStatus::not_found;
-    fs::ifstream in(file);
-    if (!in)
+    std::string text;
+    if (!RegularFile::read_whole(native_path(path).native(), text, kMaxFileBytes))
         return ReadStatus::not_found;
 
     Json::CharReaderBuilder builder;
     if (strict_end)
         builder["failIfExtra"] = true;
+    const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
     Json::Value parsed;
-    if (!Json::parseFromStream(builder, in, &parsed, &errors))
+    try {
+        if (!reader->parse(text.data(), text.data() + text.size(), &parsed, &errors))
+            return ReadStatus::parse_error;
+    } catch (const std::exception& e) {
+        // The reader gives up on some damage (values nested too deep) by
+        // throwing; that is a damaged file like any other.
+        errors = e.what();
         return ReadStatus::parse_error;
+    }
     root.swap(parsed);
     return ReadStatus::ok;
+}
+
+UpdateLock::UpdateLock(const std::string& path)
+{
+    const fs::path target = rewrite_target(path);
+    // The lock is the file's own. An update replaces the file, so a lock won
+    // on the file it replaced holds nothing: then the new one is locked. Each
+    // round means another update finished; after many, the update goes on
+    // unlocked rather than never.
+    for (int round = 0; round < 1000; ++round) {
+        const int fd = ::open(target.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        int locked = 0;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        struct stat held {};
+        struct stat named {};
+        const bool same = locked == 0 && ::fstat(fd, &held) == 0 && ::stat(target.c_str(), &named) == 0 &&
+                          held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+        if (same) {
+            fd_ = fd;
+            return;
+        }
+        ::close(fd);
+        if (locked != 0)
+            return;
+    }
+}
+
+UpdateLock::~UpdateLock()
+{
+    // Closing releases the lock.
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool write(const std::string& path, const Json::Value& root)
@@ -80,11 +142,7 @@ bool write(const std::string& path, const Json::Value& root)
     if (!text)
         return false;
 
-    // Rewrite the file a link points to, so that the link itself stays.
-    boost::system::error_code resolve_error;
-    fs::path target = fs::canonical(native_path(path), resolve_error);
-    if (resolve_error)
-        target = native_path(path);
+    const fs::path target = rewrite_target(path);
 
     boost::system::error_code name_error;
     const fs::path temp = target.parent_path()

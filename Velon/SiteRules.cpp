@@ -5,6 +5,8 @@
 #include "ScriptingCore/Log.h"
 
 #include <algorithm>
+#include <cstring>
+#include <stdexcept>
 
 namespace velon {
 namespace site {
@@ -34,6 +36,32 @@ bool is_file_page(const std::string& url)
     return url.compare(0, 8, "file:///") == 0;
 }
 
+bool match(const std::string& text, boost::smatch& parts, const boost::regex& pattern)
+{
+    if (text.find(' ') != std::string::npos)
+        return false;
+    try {
+        return boost::regex_match(text, parts, pattern);
+    } catch (const std::runtime_error&) {
+        return false;
+    }
+}
+
+std::string as_browser_reads(std::string url)
+{
+    if (is_file_page(url))
+        return url;
+    std::replace(url.begin(), url.end(), '\\', '/');
+    std::string::size_type host = 0;
+    for (const char* scheme : {"http://", "https://"})
+        if (url.compare(0, std::strlen(scheme), scheme) == 0)
+            host = std::strlen(scheme);
+    const std::string::size_type end = url.find_first_of("/?#", host);
+    if (end != std::string::npos && url[end] != '/')
+        url.insert(end, 1, '/');
+    return url;
+}
+
 }  // namespace site
 }  // namespace velon
 
@@ -50,8 +78,9 @@ int Configuration::is_host_trusted(std::string url)
     if (velon::site::is_file_page(url))
         return std::find(trusted_sites.begin(), trusted_sites.end(), url) != trusted_sites.end() ? 1 : 0;
 
+    url = velon::site::as_browser_reads(std::move(url));
     boost::smatch page;
-    if (!boost::regex_match(url, page, velon::site::rule_pattern()))
+    if (!velon::site::match(url, page, velon::site::rule_pattern()))
         return -1;
     const std::string scheme = page[1];
     const std::string host = page[3];
@@ -61,7 +90,7 @@ int Configuration::is_host_trusted(std::string url)
 
     for (const std::string& rule : trusted_sites) {
         boost::smatch parts;
-        if (!boost::regex_match(rule, parts, velon::site::rule_pattern())) {
+        if (!velon::site::match(rule, parts, velon::site::rule_pattern())) {
             ::PB::Log::warn("Configuration::is_host_trusted()", "Bad rule in config file for url: " + rule, __FILE__,
                             __LINE__, "Configuration::is_host_trusted");
             continue;

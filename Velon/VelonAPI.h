@@ -67,6 +67,14 @@ public:
     std::string file_buffer(std::string path);
     bool fileExists(std::string path);
     static bool is_smarttoken_path(std::string path);
+    // A path from the page in the library's code page. A NUL inside it would
+    // end the name early, and another file would be used: such a path fails
+    // with err_file_open, logged under function.
+    static std::string path_to_system_cp(const std::string& function, std::string path);
+    // The same for a key, key-container or token path, which this page's
+    // site then holds: what the user unlocked there for another site is
+    // forgotten first, so that the library asks again (velon::KeyUnlocks).
+    std::string key_path_to_system_cp(const std::string& function, std::string path);
 
     // --- Base64 (VelonAPIBase64.cpp)
     std::string clear_base64(std::string text);
@@ -158,6 +166,9 @@ public:
 
     // -1 undecided, 1 granted, 0 refused; decided once per object.
     std::int32_t access_state = -1;
+    // The site that was granted access (scheme and host, or the whole
+    // address of a "file:///" page); the keys the user unlocks are its own.
+    std::string access_site;
 
 private:
     void registerMethods();

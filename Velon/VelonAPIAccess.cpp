@@ -26,8 +26,9 @@ std::string site_of(const std::string& url)
 {
     if (velon::site::is_file_page(url))
         return url;
+    const std::string address = velon::site::as_browser_reads(url);
     boost::smatch parts;
-    if (!boost::regex_match(url, parts, velon::site::page_pattern()) ||
+    if (!velon::site::match(address, parts, velon::site::page_pattern()) ||
         velon::site::hides_real_host(parts[2], parts[3]))
         unreadable_address(url);
     return parts[1].str() + parts[2].str();
@@ -50,6 +51,7 @@ bool VelonAPI::get_access(std::string url)
     if (trusted == -1)
         unreadable_address(url);
     if (trusted == 1) {
+        access_site = site_of(url);
         access_state = 1;
         return true;
     }
@@ -64,6 +66,8 @@ bool VelonAPI::get_access(std::string url)
     dialog.checkBoxText = text("dlg_checkbox_web_site_access");
     dialog.showModal(0, 0, dialog.width, dialog.height, nullptr, dialog.title);
     access_state = dialog.result != 0 ? 1 : 0;
+    if (access_state != 0)
+        access_site = site;
 
     if (access_state != 0 && dialog.rememberSite) {
         const std::string key = Configuration::add_trusted(site);

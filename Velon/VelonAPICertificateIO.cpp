@@ -47,7 +47,7 @@ std::string VelonAPI::readCertificate(std::string name)
     const char* const function = "VelonAPI::readCertificate";
     VELON_TRACE(function, "VelonAPI::readCertificate(" + name + ")");
     check_initPlugin("readCertificate");
-    const std::string converted = utf8_to_system_cp(name);
+    const std::string converted = path_to_system_cp(function, name);
     velon::CertificateContext context(DK_GetCertificateContext(DRAVIK_SOURCE_NAME, converted.c_str(), 0));
     if (!context)
         fail_with_library(function, "DK_GetCertificateContext", GetDravikLastError());
@@ -95,7 +95,7 @@ int VelonAPI::writeCertificateOnFileSystem(std::string certificate, std::string 
     if (result != 0)
         fail_with_library(function, "ConvertEncodedObject", result);
 
-    const std::string target = utf8_to_system_cp(path);
+    const std::string target = path_to_system_cp(function, path);
     // One missing folder level is made; a path without one is in the
     // current folder, which exists.
     const boost::filesystem::path folder = boost::filesystem::path(target).parent_path();
@@ -136,6 +136,9 @@ int VelonAPI::writeCertificateOnToken(std::string certificate, int tokenCopyValu
     }
     der.release();
 
+    // The token's login is this site's from here on; the library is given
+    // the path as the page gave it.
+    key_path_to_system_cp(function, path);
     const int copied = CopyCertificate(temporary.name().c_str(), path.c_str(), tokenCopyValue);
     if (copied != 0)
         fail_with_library(function, "CopyCertificate", copied);

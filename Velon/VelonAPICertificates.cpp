@@ -28,7 +28,7 @@ PB::VariantList VelonAPI::getCertificatesTask(std::string folder, bool leaveOutC
     check_initPlugin("getCertificate");
     PB::VariantList result;
     TCertificatesList list;
-    const std::string converted = utf8_to_system_cp(folder);
+    const std::string converted = path_to_system_cp("VelonAPI::getCertificate", folder);
     CADB_by_dir(converted.c_str(), DRAVIK_WALK_FILES + (walk ? DRAVIK_WALK_RECURSIVE : 0),
                 &TCertificatesList::addCertificateCallback, &list);
     for (const std::string& name : *list.names) {

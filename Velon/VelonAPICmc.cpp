@@ -38,6 +38,7 @@ std::string VelonAPI::getCMC(std::string request, std::string psePath, std::stri
     check_initPlugin("getCMC");
 
     const bool smart = is_smarttoken_path(psePath);
+    key_path_to_system_cp(function, psePath);
     velon::ScopedLibraryFlags flags(velon::kPkcs7Flags, function);
     velon::SignContext context = get_sign_ctx(psePath, std::move(certificate));
     if (smart) {
@@ -94,7 +95,7 @@ std::string VelonAPI::makeRevocationRequest(std::string revocableCert, int code,
                 fail_with_library(function, "DK_GetCertificateContext", GetDravikLastError());
             keyCertificate = &signCert;
         }
-        const std::string path = utf8_to_system_cp(psePath);
+        const std::string path = key_path_to_system_cp(function, psePath);
         const int loaded =
             AddPSEPrivateKeyFromBufferEx(path.c_str(), nullptr, keyCertificate->data(), length_of(*keyCertificate), 0);
         if (loaded != 0)

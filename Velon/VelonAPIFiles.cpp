@@ -1,39 +1,34 @@
 // Reading files for the page and the signing methods, and key-path tests.
 #include "Velon/VelonAPI.h"
 
-#include <boost/filesystem/operations.hpp>
-
 #include <climits>
-#include <fstream>
+#include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "Velon/ApiLog.h"
+#include "Velon/KeyUnlocks.h"
+#include "Velon/RegularFile.h"
 
 int VelonAPI::file_buffer_char(std::string path, char** buffer)
 {
     VELON_TRACE("VelonAPI::file_buffer_char", "VelonAPI::file_buffer_char(" + path + ", *out_buf*)");
     const char* const function = "VelonAPI::file_buffer_char";
     *buffer = nullptr;
-    std::ifstream file(path, std::ios::in | std::ios::binary | std::ios::ate);
-    boost::system::error_code ignored;
-    // A folder opens as a stream here but has no bytes to read.
-    if (!file.is_open() || boost::filesystem::is_directory(path, ignored))
-        fail_with_key(function, "err_file_open");
-    const std::streamoff end = file.tellg();
-    if (end < 0)
+    // Only a regular file has bytes to read to an end: a FIFO or a device
+    // would block or never end, a folder has none.
+    velon::RegularFile file(path);
+    if (!file.is_open())
         fail_with_key(function, "err_file_open");
     // Lengths travel as 32-bit values; a larger file cannot be handed on.
-    if (end > INT_MAX)
+    if (file.size() > static_cast<std::uint64_t>(INT_MAX))
         fail_with_key(function, "err_mem_01");
-    const int size = static_cast<int>(end);
+    const int size = static_cast<int>(file.size());
     velon::LibraryBuffer data(AllocBuffer(static_cast<std::uint32_t>(size)));
     if (!data)
         fail_with_key(function, "err_mem_01");
-    file.clear();
-    file.seekg(0, std::ios::beg);
-    file.read(data.get(), size);
     // A short read would sign or return something other than the file.
-    if (file.gcount() != size)
+    if (!file.read_exactly(data.get(), static_cast<std::size_t>(size)))
         fail_with_key(function, "err_file_open");
     *buffer = data.release();
     return size;
@@ -50,11 +45,27 @@ std::string VelonAPI::file_buffer(std::string path)
     return std::string(data.get(), static_cast<std::size_t>(size));
 }
 
+std::string VelonAPI::path_to_system_cp(const std::string& function, std::string path)
+{
+    if (path.find('\0') != std::string::npos)
+        fail_with_key(function, "err_file_open");
+    return utf8_to_system_cp(std::move(path));
+}
+
+std::string VelonAPI::key_path_to_system_cp(const std::string& function, std::string path)
+{
+    std::string converted = path_to_system_cp(function, std::move(path));
+    const int forgotten = velon::KeyUnlocks::claim(access_site, converted);
+    if (forgotten != 0)
+        fail_with_library(function, "ClearPrivateKeysAt", forgotten);
+    return converted;
+}
+
 bool VelonAPI::fileExists(std::string path)
 {
     VELON_TRACE("VelonAPI::fileExists", "VelonAPI::fileExists(" + path + ")");
     check_initPlugin("fileExists");
-    const std::string converted = utf8_to_system_cp(path);
+    const std::string converted = path_to_system_cp("VelonAPI::fileExists", path);
     std::vector<char> terminated(converted.begin(), converted.end());
     terminated.push_back('\0');
     return FileExists(terminated.data()) != 0;

@@ -58,7 +58,8 @@ bool VelonAPI::keyContainerExists(std::string path)
     const SilentContainerCallbacks silent;
     bool exists = true;
     velon::LibraryBuffer algorithm(
-        GetPrivateKeyAlgorithm(utf8_to_system_cp(path).c_str(), nullptr, nullptr, kProbePassword));
+        GetPrivateKeyAlgorithm(key_path_to_system_cp("VelonAPI::keyContainerExists", path).c_str(), nullptr,
+                               nullptr, kProbePassword));
     // A container that is there asks for its password before it refuses the
     // probe's; a path without one refuses without asking.
     if (!algorithm && GetDravikLastError() == DRAVIK_E_CONTAINER)
@@ -72,8 +73,8 @@ int VelonAPI::copyKeyContainer(std::string source, std::string target)
     const char* const function = "VelonAPI::copyKeyContainer";
     VELON_TRACE(function, "VelonAPI::copyKeyContainer(" + source + ", " + target + ")");
     check_initPlugin("copyKeyContainer");
-    const std::string to = utf8_to_system_cp(target);
-    const std::string from = utf8_to_system_cp(source);
+    const std::string to = key_path_to_system_cp(function, target);
+    const std::string from = key_path_to_system_cp(function, source);
     const int result = PSE_Copy(from.c_str(), nullptr, to.c_str(), nullptr);
     if (result != 0)
         fail_with_library(function, "PSE_Copy", result);

@@ -126,7 +126,7 @@ std::string VelonAPI::generateKeyPair(std::string psePath, bool emptyPassword)
     // A token's PIN guards its containers; elsewhere no password means
     // the library asks for a new one.
     const char* password = emptyPassword && !isToken(psePath) ? "" : nullptr;
-    const std::string path = utf8_to_system_cp(psePath);
+    const std::string path = key_path_to_system_cp(function, psePath);
     int result = PSE_Generation(path.c_str(), 0, password, 1);
     if (result != 0 && result != DRAVIK_E_KEYS_EXIST)
         fail_with_library(function, "PSE_Generation", result, " (psePath:" + psePath + ")");
@@ -140,7 +140,7 @@ std::string VelonAPI::generateKeyPair(std::string psePath, bool emptyPassword)
         fail_with_library(function, "SetKeyUsage", result);
 
     std::string keyFile;
-    const std::string chosen = utf8_to_system_cp(keygen_key_file);
+    const std::string chosen = path_to_system_cp(function, keygen_key_file);
     if (chosen.empty()) {
         if (keygen_param_set == "RSA")
             keyFile = next_rsa_key_file(path, function);

@@ -16,7 +16,7 @@ int VelonAPI::setNewKeyPassword(std::string psePath, bool emptyPassword)
         fail_with_key(function, "err_token_set_pass");
     // No password given: the library asks for the new one.
     const char* newPassword = emptyPassword ? "" : nullptr;
-    const int result = PSE_ChangePassword(utf8_to_system_cp(psePath).c_str(), 0, newPassword);
+    const int result = PSE_ChangePassword(key_path_to_system_cp(function, psePath).c_str(), 0, newPassword);
     if (result != 0)
         fail_with_library(function, "PSE_ChangePassword", result);
     return 0;
@@ -38,7 +38,7 @@ std::string VelonAPI::getPrivateKeyByCertificate(std::string psePath, std::strin
     const char* const function = "VelonAPI::getPrivateKeyByCertificate";
     VELON_TRACE(function, "VelonAPI::getPrivateKeyByCertificate(" + psePath + ", *certificate*)");
     check_initPlugin("getPrivateKeyByCertificate");
-    const std::string path = utf8_to_system_cp(psePath);
+    const std::string path = key_path_to_system_cp(function, psePath);
     std::vector<char> name(DRAVIK_KEY_NAME_BUFFER, '\0');
     const int found = CertAndPSEPrivateKeysMatchBuffer(
         certificate.data(), static_cast<std::uint32_t>(certificate.size()), path.c_str(), name.data());

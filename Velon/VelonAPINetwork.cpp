@@ -12,7 +12,9 @@
 #include <boost/format.hpp>
 #include <boost/regex.hpp>
 
+#include <chrono>
 #include <cstring>
+#include <memory>
 
 #include "ScriptingCore/exceptions.h"
 #include "Velon/ApiLog.h"
@@ -21,6 +23,30 @@
 
 namespace {
 
+// A server that never answers must not hold the page's thread for the
+// system's connection time-out (minutes): the connection is given this long.
+constexpr std::chrono::seconds kConnectTimeout{5};
+
+// Connects socket to endpoint, waiting at most kConnectTimeout; false when
+// the connection cannot be made in that time. The wait runs the I/O service
+// on this thread: no thread is started for it.
+bool connect_within_time_out(boost::asio::io_context& io, boost::asio::ip::tcp::socket& socket,
+                             const boost::asio::ip::tcp::endpoint& endpoint)
+{
+    boost::system::error_code result = boost::asio::error::would_block;
+    socket.async_connect(endpoint, [&result](const boost::system::error_code& error) { result = error; });
+    io.run_for(kConnectTimeout);
+    if (result == boost::asio::error::would_block) {
+        // Closing cancels the attempt; its handler still has to run.
+        boost::system::error_code ignored;
+        socket.close(ignored);
+        io.restart();
+        io.run();
+        return false;
+    }
+    return !result;
+}
+
 PB::VariantMap interface_info(const std::string& url)
 {
     std::string host;
@@ -28,8 +54,10 @@ PB::VariantMap interface_info(const std::string& url)
     if (velon::site::is_file_page(url)) {
         host = "localhost";
     } else {
+        // The server the browser reached, read as the browser reads it.
+        const std::string address = velon::site::as_browser_reads(url);
         boost::smatch parts;
-        if (!boost::regex_match(url, parts, velon::site::page_pattern())) {
+        if (!velon::site::match(address, parts, velon::site::page_pattern())) {
             ::PB::Log::error("VelonAPI::getNetworkInterfaceInfo()",
                              Configuration::get_message(true, "err_url_01") + ": " + url, __FILE__, __LINE__,
                              "VelonAPI::getNetworkInterfaceInfo");
@@ -59,7 +87,16 @@ PB::VariantMap interface_info(const std::string& url)
 PB::Promise<PB::VariantMap> VelonAPI::getNetworkInterfaceInfo()
 {
     VELON_TRACE("VelonAPI::getNetworkInterfaceInfo", "VelonAPI::getNetworkInterfaceInfo()");
-    return pageLocation().then<PB::VariantMap>([](std::string url) { return interface_info(url); });
+    std::weak_ptr<VelonAPI> self = std::static_pointer_cast<VelonAPI>(shared_from_this());
+    return pageLocation().then<PB::VariantMap>([self](std::string url) {
+        std::shared_ptr<VelonAPI> api = self.lock();
+        if (!api)
+            throw PB::script_error(Configuration::get_message(false, "err_pobj_01"));
+        // The machine's addresses are for a page the user let use the
+        // plug-in, like everything else the API gives.
+        api->check_initPlugin("getNetworkInterfaceInfo");
+        return interface_info(url);
+    });
 }
 
 int VelonAPI::collect_interface_addresses(std::string host, std::string port, unsigned char* ipv4,
@@ -74,8 +111,12 @@ int VelonAPI::collect_interface_addresses(std::string host, std::string port, un
             resolver.resolve(ip::tcp::v4(), host, port, ip::resolver_base::address_configured);
         if (endpoints.empty())
             return 0;
-        // Only the first address is tried, blocking.
-        socket.connect(endpoints.begin()->endpoint());
+        // Only the first address is tried.
+        if (!connect_within_time_out(io, socket, endpoints.begin()->endpoint())) {
+            boost::system::error_code ignored;
+            socket.close(ignored);
+            return 0;
+        }
     } catch (const std::exception&) {
         boost::system::error_code ignored;
         socket.close(ignored);

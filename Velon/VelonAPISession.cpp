@@ -11,6 +11,7 @@ int VelonAPI::signInit(std::string keyPath, std::string certificate)
     check_initPlugin("signInit");
     if (sign_ctx_inited)
         fail_with_key("VelonAPI::signInit", "err_signing_already_inited");
+    key_path_to_system_cp("VelonAPI::signInit", keyPath);
     sign_ctx = get_sign_ctx(keyPath, std::move(certificate));
     const bool smart = is_smarttoken_path(keyPath);
     if (smart)

@@ -40,6 +40,7 @@ std::string VelonAPI::signOnce(const std::string& function, velon::SignSource so
                                std::string keyPath, std::string certificate, int mode)
 {
     const bool smart = is_smarttoken_path(keyPath);
+    key_path_to_system_cp(function, keyPath);
     velon::SignContext context = get_sign_ctx(keyPath, std::move(certificate));
 
     std::uint32_t before = 0;

@@ -24,7 +24,7 @@ velon::SignContext VelonAPI::get_sign_ctx(std::string keyPath, std::string certi
         fail_with_library(function, "GetSignCTX", GetDravikLastError());
 
     // A failed conversion releases the context on its way out.
-    const std::string path = utf8_to_system_cp(keyPath);
+    const std::string path = path_to_system_cp(function, keyPath);
     const auto length = static_cast<std::uint32_t>(certificate.size());
     int result = AddPSEPrivateKeyFromBufferEx(path.c_str(), nullptr, certificate.data(), length, 0);
     if (result != 0) {

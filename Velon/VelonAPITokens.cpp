@@ -48,7 +48,7 @@ std::string VelonAPI::getTokenInfo(std::string device, std::string property)
     else
         fail_with_key(function, "err_param_02");
 
-    device = utf8_to_system_cp(device);
+    device = path_to_system_cp(function, device);
     // No token there is an answer, not an error: the page gets "".
     auto unanswered = [&](int result) {
         ::PB::Log::warn(function, make_error_string("GetTokenInfo('" + device + "',DK_" + property + ",...)", result),
@@ -99,7 +99,7 @@ bool VelonAPI::devicePresent(std::string device)
 {
     VELON_TRACE("VelonAPI::devicePresent", "VelonAPI::devicePresent(" + device + ")");
     check_initPlugin("devicePresent");
-    const std::string converted = utf8_to_system_cp(device);
+    const std::string converted = path_to_system_cp("VelonAPI::devicePresent", device);
     std::vector<char> terminated;
     try {
         terminated.assign(converted.begin(), converted.end());
@@ -114,7 +114,7 @@ int VelonAPI::tokenLogout(std::string device)
 {
     VELON_TRACE("VelonAPI::tokenLogout", "VelonAPI::tokenLogout(" + device + ")");
     check_initPlugin("tokenLogout");
-    if (LogoutToken(utf8_to_system_cp(device).c_str()) == 0)
+    if (LogoutToken(path_to_system_cp("VelonAPI::tokenLogout", device).c_str()) == 0)
         fail_with_key("VelonAPI::tokenLogout", "err_token_logout_failed");
     return 0;
 }

@@ -21,7 +21,7 @@ int load_trust(VelonAPI& api, const TrustLoad& kind, const std::string& path)
     const std::string function = std::string("VelonAPI::") + kind.method;
     VELON_TRACE(function, function + "(" + path + ")");
     api.check_initPlugin(kind.method);
-    const int result = kind.load(VelonAPI::utf8_to_system_cp(path).c_str());
+    const int result = kind.load(VelonAPI::path_to_system_cp(function, path).c_str());
     if (result != 0)
         VelonAPI::fail_with_library(function, kind.libraryFunction, result);
     return 0;

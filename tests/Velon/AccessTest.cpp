@@ -9,10 +9,15 @@ namespace velon_test {
 namespace {
 
 struct RuleCase {
-    const char* url;
+    std::string url;
     std::vector<std::string> rules;
     int trusted;
 };
+
+void PrintTo(const RuleCase& c, std::ostream* os)
+{
+    *os << c.url;
+}
 
 class SiteRules : public ::testing::TestWithParam<RuleCase> {
 protected:
@@ -49,7 +54,21 @@ INSTANTIATE_TEST_SUITE_P(
         // User information would make another host look like a trusted one.
         RuleCase{"https://bank.example:x@evil.example/", {"bank.example"}, -1},
         RuleCase{"https://bank.example@evil.example/", {"bank.example"}, -1},
-        RuleCase{"https://bank.example/", {"bad rule", "bank.example"}, 1}));
+        RuleCase{"https://bank.example/", {"bad rule", "bank.example"}, 1},
+        // The host ends where a browser ends it: a backslash separates like a
+        // slash, a query or a fragment ends the host.
+        RuleCase{"https://evil.example\\.bank.example/", {"*.bank.example"}, 0},
+        RuleCase{"https://evil.example?.bank.example", {"*.bank.example"}, 0},
+        RuleCase{"https://evil.example#.bank.example", {"*.bank.example"}, 0},
+        RuleCase{"evil.example\\.bank.example", {"*.bank.example"}, 0},
+        RuleCase{"https://www.bank.example\\pay", {"*.bank.example"}, 1},
+        RuleCase{"https://bank.example?x=1#y", {"https://bank.example"}, 1},
+        RuleCase{"https://bank.example:8443?x", {"bank.example"}, 1},
+        // A blank after a long run of text in a rule or an address makes it
+        // unreadable, not a reason to fail.
+        RuleCase{"https://bank.example/", {"https://intranet.bank.example/sign page", "bank.example"}, 1},
+        RuleCase{"https://bank.example/", {std::string(200, 'a') + " "}, 0},
+        RuleCase{"https://bank.example/sign?payee=Orvanta Bank", {"bank.example"}, -1}));
 
 // The page, the user's answer and what initPlugin and a later call see.
 struct InitCase {

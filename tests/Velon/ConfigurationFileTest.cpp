@@ -11,6 +11,12 @@
 
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
 
 namespace velon_test {
 namespace {
@@ -364,6 +370,49 @@ TEST_F(AddTrustedFile, PermissionsAreKept)
     fs::permissions(conf_file(), fs::owner_read | fs::owner_write | fs::group_read);
     ASSERT_EQ(Configuration::add_trusted("a"), "mes_success");
     EXPECT_EQ(fs::status(conf_file()).permissions(), fs::owner_read | fs::owner_write | fs::group_read);
+}
+
+// Processes that trust sites at the same time each read the file again
+// under the lock: none loses what another added.
+TEST_F(AddTrustedFile, ConcurrentProcessesKeepEverySite)
+{
+    load(R"({"plugin.trusted_sites": []})");
+    constexpr int kProcesses = 4;
+    constexpr int kSites = 40;
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+        const pid_t child = ::fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            int failed = 0;
+            for (int i = 0; i < kSites; ++i)
+                failed += Configuration::add_trusted("https://s" + std::to_string(p) + "-" + std::to_string(i) + ".example") !=
+                          "mes_success";
+            ::_exit(failed == 0 ? 0 : 1);
+        }
+        children.push_back(child);
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    const Json::Value sites = parse(dir.read("Velon.conf"))["plugin.trusted_sites"];
+    EXPECT_EQ(sites.size(), static_cast<Json::ArrayIndex>(kProcesses * kSites));
+    EXPECT_EQ(dir.entry_count(), 1u);
+}
+
+TEST_F(LoadConfFile, DeepNestingIsADamagedFile)
+{
+    dir.write("Velon.conf", std::string(1000000, '[') + std::string(1000000, ']'));
+    EXPECT_EQ(Configuration::load_conf(module_path()), "err_cfile_02");
+    EXPECT_THAT(logged("ERROR", load_fn), ElementsAre(StartsWith("Failed to parse configuration file: ")));
+}
+
+TEST_F(LoadConfFile, FifoInPlaceOfTheFileIsNotFound)
+{
+    ASSERT_EQ(::mkfifo(conf_file().c_str(), 0600), 0);
+    EXPECT_EQ(Configuration::load_conf(module_path()), "err_cfile_01");
 }
 
 TEST_F(AddTrustedFile, LinkedFileIsRewrittenThroughTheLink)

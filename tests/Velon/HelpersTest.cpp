@@ -2,6 +2,8 @@
 // the trace lines that must never carry secrets.
 #include "ApiFixture.h"
 
+#include <sys/stat.h>
+
 namespace velon_test {
 namespace {
 
@@ -62,6 +64,62 @@ TEST_F(ApiTest, FilesAreReadWholeAndOnlyForAnInitialisedPage)
     dir.write("\xd1\x84.bin", "x");  // a non-ASCII name arrives as its UTF-8 bytes
     EXPECT_EQ("x", call("file_buffer", {dir.file("\xd1\x84.bin")}).text());
 }
+
+// What the page names as a file is read only when it is a regular file, by
+// the name the page gave: a FIFO would block, a device never end, and a NUL
+// would cut the name short and name another file.
+struct NamedFileCase {
+    const char* name;
+    const char* method;
+    std::string path;  // "$" stands for the test folder
+    const char* error;
+};
+
+void PrintTo(const NamedFileCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class NamedFiles : public ApiTest, public ::testing::WithParamInterface<NamedFileCase> {
+protected:
+    void SetUp() override
+    {
+        ApiTest::SetUp();
+        dir.write("data.bin", "bytes");
+        ASSERT_EQ(0, ::mkfifo(dir.file("fifo").c_str(), 0600));
+        initialise();
+    }
+};
+
+TEST_P(NamedFiles, AreReadOnlyWhenRegularAndNamedWhole)
+{
+    std::string path = GetParam().path;
+    if (path.compare(0, 1, "$") == 0)
+        path = dir.path().string() + path.substr(1);
+    const Outcome outcome = call(GetParam().method, {path});
+    EXPECT_EQ(std::string("error: ") + GetParam().error, outcome.text());
+}
+
+const std::string kNul(1, '\0');
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, NamedFiles,
+    ::testing::Values(
+        NamedFileCase{"fifo", "file_buffer", "$/fifo", "Failed to open file"},
+        NamedFileCase{"endlessDevice", "file_buffer", "/dev/zero", "Failed to open file"},
+        NamedFileCase{"folder", "file_buffer", "$", "Failed to open file"},
+        NamedFileCase{"cutShort", "file_buffer", "$/data.bin" + kNul + ".pem", "Failed to open file"},
+        NamedFileCase{"requestFromAFifo", "readCertRequest", "$/fifo", "Failed to open file"},
+        NamedFileCase{"existsCutShort", "fileExists", "$/data.bin" + kNul + "x", "Failed to open file"},
+        NamedFileCase{"certificateCutShort", "readCertificate", "$/data.bin" + kNul + "x", "Failed to open file"},
+        NamedFileCase{"trustedFromADevice", "loadTrustedCertificates", "/dev/zero", "CA Certificate adding error"},
+        NamedFileCase{"crlsFromADevice", "loadCRLs", "/dev/urandom", "Reading Certificate Revocation List error"},
+        NamedFileCase{"untrustedFromAFifo", "loadUntrustedCertificates", "$/fifo", "Certificate reading error"},
+        NamedFileCase{"trustedCutShort", "loadTrustedCertificates", "$/data.bin" + kNul + "x",
+                      "Failed to open file"},
+        NamedFileCase{"containerCutShort", "keyContainerExists", "$/data.bin" + kNul + "x", "Failed to open file"},
+        NamedFileCase{"tokenCutShort", "tokenLogout", "etoken0:" + kNul + "x", "Failed to open file"}),
+    [](const ::testing::TestParamInfo<NamedFileCase>& info) { return std::string(info.param.name); });
 
 TEST(CodePage, RoundTripsAndPassesTokenPaths)
 {

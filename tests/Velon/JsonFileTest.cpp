@@ -5,6 +5,10 @@
 
 #include <boost/filesystem.hpp>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <utility>
 
 namespace velon_test {
 
@@ -39,6 +43,29 @@ TEST(JsonFileRead, Outcomes)
         EXPECT_EQ(JsonFile::read(dir.file("f.json"), root, errors, c.strict_end), c.status)
             << (c.text ? c.text : "(none)");
         EXPECT_EQ(errors.empty(), c.status != ReadStatus::parse_error) << errors;
+    }
+}
+
+// A file that is no regular file is no file to read: a FIFO would block
+// for good. Damage the reader gives up on by throwing is damage like any.
+TEST(JsonFileRead, SpecialFilesAndDeepNesting)
+{
+    TempDir dir;
+    ASSERT_EQ(0, ::mkfifo(dir.file("fifo.json").c_str(), 0600));
+    dir.write("deep.json", std::string(1000000, '[') + std::string(1000000, ']'));
+    dir.write("nested.json", "{\"a\": " + std::string(2000, '[') + std::string(2000, ']') + "}");
+    const std::pair<std::string, ReadStatus> cases[] = {
+        {dir.file("fifo.json"), ReadStatus::not_found},
+        {"/dev/zero", ReadStatus::not_found},
+        {dir.path().string(), ReadStatus::not_found},
+        {dir.file("deep.json"), ReadStatus::parse_error},
+        {dir.file("nested.json"), ReadStatus::parse_error},
+    };
+    for (const auto& c : cases) {
+        Json::Value root;
+        std::string errors;
+        EXPECT_EQ(JsonFile::read(c.first, root, errors), c.second) << c.first;
+        EXPECT_EQ(errors.empty(), c.second != ReadStatus::parse_error) << c.first;
     }
 }
 

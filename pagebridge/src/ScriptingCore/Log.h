@@ -1,7 +1,9 @@
 #pragma once
 // The single logging entry of the system. Entries go to the log4cplus logger
 // "PageBridge" as "file:line - function - message"; an entry below the
-// logger's level costs a level test and nothing more.
+// logger's level costs a level test and nothing more. Every entry is one
+// line: control characters of the message are written as escapes ("\n",
+// "\x1B"), and a message is cut after 16 KiB.
 
 #include <string>
 

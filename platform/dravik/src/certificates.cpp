@@ -1,12 +1,11 @@
 #include "certificates.h"
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "api_call.h"
 #include "buffers.h"
 #include "encoding.h"
+#include "file_bytes.h"
 #include "handles.h"
 #include "locations.h"
 #include "tokens.h"
@@ -42,14 +41,6 @@ std::string subjectNameValue(X509* certificate) {
 }
 
 }  // namespace
-
-std::string readFileBytes(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  require(static_cast<bool>(in), DRAVIK_E_READ_INPUT);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  require(!in.bad(), DRAVIK_E_READ_INPUT);
-  return bytes;
-}
 
 X509Ptr readCertificateAt(const std::string& path) {
   Location where = locate(path);

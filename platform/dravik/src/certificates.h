@@ -13,8 +13,6 @@ struct DravikCertificateContext {
 
 namespace dravik {
 
-// The whole content of a file; 112 when it cannot be read.
-std::string readFileBytes(const std::filesystem::path& file);
 // The certificate in the file at path (a token path waits for the token):
 // 166 when it cannot be read, 186 when it holds no certificate.
 X509Ptr readCertificateAt(const std::string& path);

@@ -1,13 +1,22 @@
 #include "conf_file.h"
 
 #include <fstream>
+#include <sstream>
 #include <system_error>
+
+#include "error.h"
+#include "file_bytes.h"
 
 namespace dravik {
 
 std::optional<ConfValues> readConf(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) return std::nullopt;
+  std::string text;
+  try {
+    text = readFileBytes(file);
+  } catch (const DravikError&) {
+    return std::nullopt;
+  }
+  std::istringstream in(text);
   ConfValues values;
   std::string line;
   while (std::getline(in, line)) {

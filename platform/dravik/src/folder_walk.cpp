@@ -5,6 +5,7 @@
 
 #include "api_call.h"
 #include "certificates.h"
+#include "file_bytes.h"
 #include "container.h"
 #include "encoding.h"
 #include "key_file.h"

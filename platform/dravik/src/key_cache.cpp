@@ -154,6 +154,8 @@ void forgetKeysOn(const std::string& device) {
   }
 }
 
+void forgetPath(const std::string& path) { opened().erase(path); }
+
 void clearKeyCache() { opened().clear(); }
 
 }  // namespace dravik
@@ -177,6 +179,14 @@ extern "C" DRAVIK_API int AddPSEPrivateKeyFromBufferEx(const char* path, const c
 extern "C" DRAVIK_API int ClearPrivateKeys(void) {
   return callInt("ClearPrivateKeys", Needs::Init, Args(), [&] {
     clearKeyCache();
+    return 0;
+  });
+}
+
+extern "C" DRAVIK_API int ClearPrivateKeysAt(const char* path) {
+  return callInt("ClearPrivateKeysAt", Needs::Init, Args().text("path", path), [&] {
+    require(path != nullptr, DRAVIK_E_NULL_PARAM);
+    forgetPath(path);
     return 0;
   });
 }

@@ -37,6 +37,8 @@ UnlockedContainer unlockContainer(const std::string& path, const char* given);
 void rememberPassword(const std::string& path, const Secret& password);
 // Forgets what was opened on the token at device.
 void forgetKeysOn(const std::string& device);
+// Forgets the password and keys kept for path.
+void forgetPath(const std::string& path);
 void clearKeyCache();
 
 }  // namespace dravik

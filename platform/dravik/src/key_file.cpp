@@ -3,12 +3,12 @@
 #include <openssl/pem.h>
 
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "dravik/dravik.h"
 #include "encoding.h"
 #include "error.h"
+#include "file_bytes.h"
 
 namespace dravik {
 namespace {
@@ -24,10 +24,12 @@ KeyPtr keyFromInfo(PKCS8_PRIV_KEY_INFO* info) {
 }  // namespace
 
 KeyFile KeyFile::read(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  require(static_cast<bool>(in), DRAVIK_E_OPEN);
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  require(!in.bad(), DRAVIK_E_OPEN);
+  std::string bytes;
+  try {
+    bytes = readFileBytes(file);
+  } catch (const DravikError&) {
+    fail(DRAVIK_E_OPEN);
+  }
   KeyFile keyFile = parse(bytes);
   OPENSSL_cleanse(&bytes[0], bytes.size());
   return keyFile;

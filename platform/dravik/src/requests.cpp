@@ -10,6 +10,7 @@
 #include "buffers.h"
 #include "certificate_properties.h"
 #include "certificates.h"
+#include "file_bytes.h"
 #include "encoding.h"
 #include "handles.h"
 #include "key_algorithms.h"

@@ -6,6 +6,7 @@
 
 #include "api_call.h"
 #include "certificates.h"
+#include "file_bytes.h"
 #include "clock.h"
 #include "encoding.h"
 #include "locations.h"

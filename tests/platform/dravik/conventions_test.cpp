@@ -52,6 +52,7 @@ std::vector<Call> everyCall() {
       {"AllocBuffer", [] { return pointerCode(AllocBuffer(4)); }},
       {"AddPSEPrivateKeyFromBufferEx", [] { return AddPSEPrivateKeyFromBufferEx("/x", nullptr, "x", 1, 0); }},
       {"ClearPrivateKeys", [] { return ClearPrivateKeys(); }},
+      {"ClearPrivateKeysAt", [] { return ClearPrivateKeysAt("/x"); }},
       {"GetSignCTX", [] { return pointerCode(GetSignCTX()); }},
       {"AddSigner", [] { return AddSigner(nullptr, 4, "x", &length); }},
       {"SignBufferEx", [] { return SignBufferEx(nullptr, "x", 1, &out, &length, 0); }},

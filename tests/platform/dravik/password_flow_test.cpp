@@ -136,6 +136,25 @@ TEST_F(KeyLoading, PasswordsAndKeysAreCachedUntilCleared) {
   EXPECT_EQ(Prompts::count("pse-password"), 2);
 }
 
+TEST_F(KeyLoading, OnePathIsForgottenAlone) {
+  const Identity& who = Pki::get().user(KeyKind::Gost512);
+  std::string first = pathText("first");
+  std::string second = pathText("second");
+  makeContainer(first, kRight, who.keyPem());
+  makeContainer(second, kRight, who.keyPem());
+  Prompts::psePasswords = {kRight, kRight, kRight};
+  ASSERT_EQ(load(first, who), 0);
+  ASSERT_EQ(load(second, who), 0);
+  EXPECT_EQ(Prompts::count("pse-password"), 2);
+  ASSERT_EQ(ClearPrivateKeysAt(first.c_str()), 0);
+  ASSERT_EQ(load(second, who), 0);
+  EXPECT_EQ(Prompts::count("pse-password"), 2);
+  ASSERT_EQ(load(first, who), 0);
+  EXPECT_EQ(Prompts::count("pse-password"), 3);
+  EXPECT_EQ(ClearPrivateKeysAt(pathText("never-opened").c_str()), 0);
+  EXPECT_EQ(ClearPrivateKeysAt(nullptr), DRAVIK_E_NULL_PARAM);
+}
+
 TEST_F(KeyLoading, ContainerWithoutPasswordOpensSilently) {
   const Identity& who = Pki::get().user(KeyKind::Gost256);
   std::string where = pathText("open");

@@ -1,5 +1,9 @@
 // Trust material and certificate checks: every verification flag against
 // certificates in every state, through AddSigner as callers check them.
+#include <sys/stat.h>
+
+#include <fstream>
+
 #include "fixture.h"
 #include "pki.h"
 
@@ -199,6 +203,50 @@ TEST_F(Trust, LoadingTakesFilesAndFoldersInEveryEncoding) {
   EXPECT_EQ(AddCAs(nullptr), DRAVIK_E_NULL_PARAM);
   EXPECT_EQ(AddCRLs(nullptr), DRAVIK_E_NULL_PARAM);
   EXPECT_EQ(check(pki.user(KeyKind::Gost256), kFull), 0);
+}
+
+// Only regular files are read, and only up to a size no certificate or CRL
+// comes near: a FIFO would block for good, a device or a huge file would
+// fill memory.
+TEST_F(Trust, FilesThatAreNoRegularFilesOrTooLargeAreNotRead) {
+  Pki& pki = Pki::get();
+  ASSERT_EQ(::mkfifo(pathText("fifo.pem").c_str(), 0600), 0);
+  {
+    std::ofstream huge(path("huge.pem"), std::ios::binary);
+    huge << pki.ca().certPem();
+  }
+  std::filesystem::resize_file(path("huge.pem"), (64u << 20) + 1);
+  writeFile(path("mixed/a.pem"), pki.ca().certPem());
+  ASSERT_EQ(::mkfifo(pathText("mixed/b.pem").c_str(), 0600), 0);
+  writeFile(path("mixed/c.crl"), pki.crlPem());
+
+  struct Case {
+    const char* what;
+    int (*load)(const char*);
+    std::string where;
+    int expected;
+  } cases[] = {
+      {"CAs from a FIFO", AddCAs, pathText("fifo.pem"), DRAVIK_E_CA_ADD},
+      {"untrusted from a FIFO", AddCertificates, pathText("fifo.pem"), DRAVIK_E_CERT_READ},
+      {"CRLs from a FIFO", AddCRLs, pathText("fifo.pem"), DRAVIK_E_CRL_READ},
+      {"CAs from an endless device", AddCAs, "/dev/zero", DRAVIK_E_CA_ADD},
+      {"CRLs from an endless device", AddCRLs, "/dev/urandom", DRAVIK_E_CRL_READ},
+      {"CAs from a file beyond the bound", AddCAs, pathText("huge.pem"), DRAVIK_E_CA_ADD},
+      {"CAs from a folder with a FIFO", AddCAs, pathText("mixed"), 0},
+      {"CRLs from a folder with a FIFO", AddCRLs, pathText("mixed"), 0},
+  };
+  for (const Case& c : cases) EXPECT_EQ(c.load(c.where.c_str()), c.expected) << c.what;
+
+  DravikCertificateContext* context = DK_GetCertificateContext(DRAVIK_SOURCE_NAME, pathText("fifo.pem").c_str(), 0);
+  EXPECT_EQ(context, nullptr);
+  EXPECT_EQ(GetDravikLastError(), DRAVIK_E_CERT_READ);
+  DravikRequestContext* request = DK_GetRequestContext(DRAVIK_SOURCE_NAME, "/dev/zero", 0);
+  EXPECT_EQ(request, nullptr);
+  EXPECT_EQ(GetDravikLastError(), DRAVIK_E_REQUEST_READ);
+  std::string cert = pki.user(KeyKind::Gost256).certPem();
+  EXPECT_EQ(AddPSEPrivateKeyFromBufferEx(pathText("fifo.pem").c_str(), nullptr, cert.data(),
+                                         static_cast<uint32_t>(cert.size()), 0),
+            DRAVIK_E_CONTAINER);
 }
 
 TEST_F(Trust, TrustMaterialEndsWithTheLastFinal) {

@@ -470,6 +470,11 @@ DRAVIK_API int AddPSEPrivateKeyFromBufferEx(const char* path, const char* passwo
                                             int reserved);
 /* Forgets every cached password and loaded key. */
 DRAVIK_API int ClearPrivateKeys(void);
+/* Forgets the password and keys cached for path alone (the text as it was
+ * given to the call that cached them); the next call that needs them asks
+ * again. A token's login stays: LogoutToken ends it. 0 also when nothing was
+ * cached for path. */
+DRAVIK_API int ClearPrivateKeysAt(const char* path);
 
 /* The kind of the first key (in key-file name order) of the container or
  * key file at path, as a new text (release with BufferFree): the
