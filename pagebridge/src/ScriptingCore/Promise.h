@@ -315,6 +315,24 @@ public:
         m_state->addFailure(std::move(onFail));
     }
 
+    // done, for the last holder of a promise: when no other handle shares
+    // its state and the value is already there, onSuccess gets that value
+    // itself instead of a copy, and this handle lets the state go (nobody is
+    // left to read it). Otherwise exactly done, and the handle keeps its state.
+    template <typename U = T, typename = std::enable_if_t<!std::is_void<U>::value>>
+    void handOff(SuccessCallback onSuccess, ErrorCallback onFail = ErrorCallback())
+    {
+        requireState();
+        if (onSuccess && m_state.use_count() == 1 && m_state->state == SettleState::Resolved) {
+            T value = std::move(m_state->value);
+            m_state.reset();
+            onSuccess(std::move(value));
+            return;
+        }
+        m_state->addFailure(std::move(onFail));
+        m_state->addSuccess(std::move(onSuccess));
+    }
+
     // A continuation. The function returns either a value, which resolves
     // the derived promise, or a further promise, which the derived promise
     // then follows. An exception derived from std::exception rejects the
