@@ -12,9 +12,16 @@ VelonAPI::VelonAPI(const std::shared_ptr<Velon>& plugin, const PB::BrowserHostPt
     registerMethods();
 }
 
-// The session's context goes with the object (sign_ctx owns it); the PKCS#7
-// flags of a SmartToken session are not written back here.
-VelonAPI::~VelonAPI() = default;
+// The session's context goes with the object (sign_ctx owns it). A SmartToken
+// session the page never closed has set a flag of the whole process: it is
+// put back, or every other page's signatures would go on carrying it. (When
+// the library has ended with its last user there is nothing to put back,
+// and the write fails harmlessly.)
+VelonAPI::~VelonAPI()
+{
+    if (sign_ctx_inited && pkcs7_flags_saved)
+        SetPKCS7Flags(saved_pkcs7_flags);
+}
 
 void VelonAPI::registerMethods()
 {

@@ -53,8 +53,8 @@ std::wstring key_file_name()
 }
 
 // Hands the password to the library in UTF-8, without a terminator. The
-// dialog limits characters, not bytes: a password whose UTF-8 form does not
-// fit the library's buffer is refused rather than cut into another one.
+// dialogs' fields take no more bytes than the buffer holds; a password that
+// still does not fit is refused rather than cut into another one.
 int deliver(const std::wstring& password, char* buffer, int size, const char* function)
 {
     std::string utf8 = PB::wstring_to_utf8(password);

@@ -30,7 +30,10 @@ void TEnterPasswordDialog::initDialog() {
     width = std::max(width, textStatic->getWidth());
     y += textStatic->getHeight() + 15;
     passwordEdit->create(L"", x0, y, available, this);
-    if (maxLength > 0) passwordEdit->setMaxLength(maxLength);
+    if (maxLength > 0) {
+        passwordEdit->setMaxLength(maxLength);
+        passwordEdit->setMaxBytes(maxLength);
+    }
     y += passwordEdit->getHeight() + 15;
     width += x0 + 15;
     placeOkCancel(*okButton, okText, *cancelButton, cancelText, width, y, this);

@@ -56,7 +56,8 @@ public:
     std::wstring labelText = L"Label";
     std::wstring okText = L"Ok";
     std::wstring cancelText = L"Cancel";
-    // Characters the field accepts; 0 for no limit.
+    // The field's limit, in characters and in bytes of its UTF-8 form (the
+    // callers hand in the size of the library's buffer); 0 for no limit.
     int maxLength = 0;
     int passwordLength = 0;
     std::wstring password;

@@ -42,7 +42,9 @@ void TNewPasswordDialog::initDialog() {
     passwordEdit->move(x0, firstFieldY);
     if (maxLength > 0) {
         passwordEdit->setMaxLength(maxLength);
+        passwordEdit->setMaxBytes(maxLength);
         confirmPasswordEdit->setMaxLength(maxLength);
+        confirmPasswordEdit->setMaxBytes(maxLength);
     }
     placeOkCancel(*okButton, okText, *cancelButton, cancelText, width, y, this);
     okButton->addHandler(eventClicked, &TNewPasswordDialog::onOk);

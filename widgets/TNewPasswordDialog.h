@@ -61,6 +61,8 @@ public:
     std::wstring confirmLabelText = L"Label";
     std::wstring okText = L"Ok";
     std::wstring cancelText = L"Cancel";
+    // Both fields' limit, in characters and in bytes of their UTF-8 form (the
+    // caller hands in the size of the library's buffer); 0 for no limit.
     int maxLength = 0;
     int passwordLength = 0;
     std::wstring password;

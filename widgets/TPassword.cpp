@@ -24,6 +24,13 @@ bool TPassword::setMaxLength(int length) {
     return true;
 }
 
+bool TPassword::setMaxBytes(int bytes) {
+    auto* platform = dynamic_cast<TPasswordImpWin32*>(imp.get());
+    if (!platform || bytes < 0) return false;
+    platform->maxBytes = static_cast<std::size_t>(bytes);
+    return true;
+}
+
 std::wstring TPassword::getText() const {
     TWidgetImpWin32* platform = win32();
     return platform ? platform->windowText() : std::wstring();

@@ -12,10 +12,4 @@ std::wstring wideFromUtf8(const std::string& text) {
     }
 }
 
-std::string utf8FromWide(const std::wstring& text) {
-    try {
-        return PB::wstring_to_utf8(text);
-    } catch (const std::range_error&) {
-        return std::string();
-    }
-}
+std::string utf8FromWide(const std::wstring& text) { return PB::wstring_to_utf8(text); }

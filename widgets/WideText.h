@@ -1,8 +1,9 @@
 #pragma once
 // Text conversions at the toolkit's edges: the device table and dravik speak
-// UTF-8, the windows wide text. Input that is no valid UTF-8 (or no valid
-// code point) gives an empty text rather than an exception inside a window
-// procedure or a library callback.
+// UTF-8, the windows wide text. Input that is no valid UTF-8 gives an empty
+// text rather than an exception inside a window procedure or a library
+// callback; wide text always converts (a value that is no code point
+// becomes U+FFFD).
 
 #include <string>
 

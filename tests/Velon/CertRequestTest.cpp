@@ -3,6 +3,8 @@
 // for certificate checks, with the real library.
 #include "ApiFixture.h"
 
+#include <algorithm>
+
 #include "../platform/dravik/pki.h"
 
 namespace velon_test {
@@ -105,6 +107,56 @@ TEST_F(Requests, CertificateSubjectIsAddedAttributeByAttribute)
             << "nothing is set from a certificate that was not read whole";
     }
     EXPECT_EQ("error: Certificate decoding error", call("setCertReqAttrsAsCert", {"junk"}).text());
+}
+
+TEST_F(Requests, ACertificateSubjectWithoutAttributesAddsNothing)
+{
+    dravik_test::CertificateShape shape;
+    shape.emptySubject = true;
+    const std::string certificate = dravik_test::makeIdentity(shape, &Pki::get().ca()).certPem();
+    EXPECT_EQ("0", call("setCertReqAttrsAsCert", {certificate}).text());
+    EXPECT_EQ(1u, journal("GetX509NameAttributeNumber").size());
+    EXPECT_TRUE(journal("SetDistinguishedNameAttribute").empty());
+    EXPECT_TRUE(logged("ERROR", "VelonAPI::setCertReqAttrsAsCert").empty());
+    EXPECT_EQ(0u, DravikTest_LiveBuffers());
+    EXPECT_EQ(0u, DravikTest_LiveContexts());
+}
+
+// The library's own reset is not tested; putting the default extensions back
+// is, and stops at the first failure, keeping what was set before it (the
+// basic constraints when the first key usage fails).
+TEST_F(Requests, ResetsOfTheRequestBeingBuilt)
+{
+    struct ResetCase {
+        const char* method;
+        const char* forced;  // the library function made to fail
+        uint32_t nth;
+        const char* page;
+        std::vector<std::string> calls;  // the library's request calls made, in order
+    } cases[] = {
+        {"resetCertRequestAttributes", "ResetDistinguishedName", 1, "0", {"ResetDistinguishedName"}},
+        {"resetCertRequestExtensions", "ResetExtensions", 1, "0",
+         {"ResetExtensions", "SetBasicConstraints", "AddExtendedKeyUsage", "AddExtendedKeyUsage"}},
+        {"resetCertRequestExtensions", "AddExtendedKeyUsage", 1, "error: Specified parameter was not found",
+         {"ResetExtensions", "SetBasicConstraints", "AddExtendedKeyUsage"}},
+        {"resetCertRequestExtensions", "SetBasicConstraints", 1, "error: Specified parameter was not found",
+         {"ResetExtensions", "SetBasicConstraints"}},
+    };
+    const std::vector<std::string> requestCalls = {"ResetDistinguishedName", "ResetExtensions",
+                                                   "SetBasicConstraints", "AddExtendedKeyUsage"};
+    for (const ResetCase& c : cases) {
+        DravikTest_JournalClear();
+        DravikTest_ForceResult(c.forced, c.nth, DRAVIK_E_PARAMETER);
+        EXPECT_EQ(c.page, call(c.method).text()) << c.forced;
+        std::vector<std::string> made;
+        for (uint32_t i = 0; i < DravikTest_JournalSize(); ++i) {
+            DravikJournalEntry entry{};
+            DravikTest_JournalEntry(i, &entry);
+            if (std::find(requestCalls.begin(), requestCalls.end(), entry.function) != requestCalls.end())
+                made.push_back(entry.function);
+        }
+        EXPECT_EQ(c.calls, made) << c.forced;
+    }
 }
 
 TEST_F(Requests, TrustMaterialDecidesCertificateChecks)

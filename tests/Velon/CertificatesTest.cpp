@@ -131,6 +131,48 @@ TEST_F(Certificates, WrittenToTokensThroughATemporaryFileThatDoesNotStay)
     ::unsetenv("TMPDIR");
 }
 
+// Without the folder for temporary files, or a file in it, nothing is
+// converted or copied to the token.
+TEST_F(Certificates, TokenWritesNeedATemporaryFile)
+{
+    ASSERT_EQ(0, DravikTest_InsertToken("etoken0:", "Work", "0001", "slot 0", ""));
+    const struct {
+        const char* what;
+        std::string folder;
+        const char* text;
+    } cases[] = {
+        {"folder name longer than the buffer", "/" + std::string(300, 'x'),
+         "Failed to get path for directory of temporary files"},
+        {"folder that does not exist", dir.file("missing"), "Failed to create temporary file"},
+    };
+    for (const auto& c : cases) {
+        ::setenv("TMPDIR", c.folder.c_str(), 1);
+        log->clear();
+        DravikTest_JournalClear();
+        EXPECT_EQ(std::string("error: ") + c.text, call("writeCertificate", {user, 0, "etoken0:", ""}).text()) << c.what;
+        EXPECT_EQ(std::vector<std::string>{c.text}, logged("ERROR", "VelonAPI::writeCertificateOnToken")) << c.what;
+        EXPECT_TRUE(journal("ConvertEncodedObject").empty()) << c.what;
+        EXPECT_TRUE(journal("CopyCertificate").empty()) << c.what;
+    }
+    ::unsetenv("TMPDIR");
+}
+
+// When the signer is refused and the flags cannot be written back either,
+// the page learns of the write-back, whose failure changes later calls.
+TEST_F(Certificates, VerificationWhoseFlagsCannotBeWrittenBack)
+{
+    SetCertificateVerifyFlags(0x1000);
+    DravikTest_ForceResult("AddSigner", 1, 10);
+    DravikTest_ForceResult("SetCertificateVerifyFlags", 2, DRAVIK_E_PARAMETER);
+    EXPECT_EQ("error: Specified parameter was not found", call("verifyCertificate", {user, true}).text());
+    EXPECT_EQ(std::vector<std::string>{"Dravik::SetCertificateVerifyFlags: Error 207"},
+              logged("ERROR", "VelonAPI::verifyCertificate"));
+    EXPECT_EQ(0u, DravikTest_LiveContexts());
+    uint32_t flags = 0;
+    GetCertificateVerifyFlags(&flags);
+    EXPECT_EQ(0x10E0u, flags);
+}
+
 struct VerifyCase {
     const char* name;
     const dravik_test::Identity& (*who)();

@@ -205,6 +205,83 @@ TEST_F(Signing, SmartTokenKeysSignWithTheFlagOnlyWhileTheySign)
     EXPECT_EQ(0x100u, pkcs7Flags());
 }
 
+// A SmartToken key's flag calls failing: reading or setting the flags
+// fails the call before anything is signed; putting them back failing drops
+// the signature. Either way nothing the library handed out is held.
+TEST_F(Signing, SmartTokenFlagCallsThatFail)
+{
+    makeSmartToken();
+    const struct {
+        const char* function;
+        uint32_t nth;
+        uint32_t flagsAfter;
+        std::size_t signatures;
+    } cases[] = {
+        {"GetPKCS7Flags", 1, 0x100, 0},
+        {"SetPKCS7Flags", 1, 0x100, 0},  // setting the bit
+        {"SetPKCS7Flags", 2, 0x104, 1},  // putting the flags back
+    };
+    for (const auto& c : cases) {
+        SetPKCS7Flags(0x100);
+        log->clear();
+        DravikTest_JournalClear();
+        DravikTest_ForceResult(c.function, c.nth, DRAVIK_E_PARAMETER);
+        EXPECT_EQ("error: Specified parameter was not found", call("sign", {"abc", kSmartKey, certificate, true}).text())
+            << c.function << c.nth;
+        EXPECT_EQ(std::vector<std::string>{std::string("Dravik::") + c.function + ": Error 207"},
+                  logged("ERROR", "VelonAPI::sign"));
+        EXPECT_EQ(c.flagsAfter, pkcs7Flags()) << c.function << c.nth;
+        EXPECT_EQ(c.signatures, journal("SignBufferEx").size()) << c.function << c.nth;
+        EXPECT_EQ(0u, DravikTest_LiveContexts());
+        EXPECT_EQ(0u, DravikTest_LiveBuffers());
+    }
+}
+
+// signFinal closes the session even when the flags cannot be written back,
+// and tells the page so.
+TEST_F(Signing, SessionClosesWhenItsFlagsCannotBeWrittenBack)
+{
+    makeSmartToken();
+    SetPKCS7Flags(0x100);
+    ASSERT_TRUE(call("signInit", {kSmartKey, certificate}).ok);
+    DravikTest_ForceResult("SetPKCS7Flags", 1, DRAVIK_E_PARAMETER);
+    EXPECT_EQ("error: Specified parameter was not found", call("signFinal").text());
+    EXPECT_EQ(std::vector<std::string>{"Dravik::SetPKCS7Flags: Error 207"}, logged("ERROR", "VelonAPI::signFinal"));
+    EXPECT_EQ(0u, DravikTest_LiveContexts());
+    EXPECT_EQ("error: Signing context was not initialized yet", call("signInContext", {"abc", true}).text());
+    EXPECT_EQ("error: Signing context was not initialized yet", call("signFinal").text());
+    EXPECT_EQ(0x104u, pkcs7Flags());  // as the failed write-back left them
+}
+
+// A page that goes away with a SmartToken session open (no signFinal) puts
+// the process's PKCS#7 flags back: another page's signatures go on without
+// the session's bit.
+TEST_F(Signing, APageGoneWithItsSmartTokenSessionOpenPutsTheFlagsBack)
+{
+    makeSmartToken();
+    SetPKCS7Flags(0x100);
+    auto other = std::static_pointer_cast<Velon>(getPluginFactory()->createPlugin("application/x-velon"));
+    other->setHost(host);
+    other->setReady();  // a second user of the library
+    ASSERT_TRUE(call("signInit", {kSmartKey, certificate}).ok);
+    EXPECT_EQ(0x104u, pkcs7Flags());
+
+    plugin->shutdown();  // as the adapters end an instance: shutdown, then the last reference
+    plugin.reset();
+    api.reset();
+    EXPECT_EQ(0x100u, pkcs7Flags());
+    EXPECT_EQ(0u, DravikTest_LiveContexts());
+
+    api = std::static_pointer_cast<VelonAPI>(other->getRootJSAPI());
+    initialise();
+    DravikTest_JournalClear();
+    ASSERT_TRUE(call("sign", {"abc", openKey, certificate, true}).ok);
+    const auto signs = journal("SignBufferEx");
+    ASSERT_EQ(1u, signs.size());
+    EXPECT_EQ(0x100u, signs[0].pkcs7Flags);
+    plugin = other;
+}
+
 // One step of a session and what the page gets.
 struct SessionStep {
     const char* method;

@@ -107,6 +107,34 @@ TEST_F(DeviceBrowser, ListsPresentTokensAndReturnsTheChosenContainer) {
     ASSERT_EQ(0, DravikTest_RemoveToken("pkcs110:\\rtPKCS11ECP"));
 }
 
+// A collapsed item is handled as an expanded one: its level is there
+// already (no walk), and it becomes the selection the file-name field shows.
+TEST_F(DeviceBrowser, CollapsingAnItemSelectsIt) {
+    ASSERT_EQ(0, DravikTest_InsertToken("etoken0:", "Work", "2", "Slot 0", ""));
+    ASSERT_EQ(0, DravikTest_CreateContainer("etoken0:\\work", ""));
+    TDeviceBrowseDialog dialog;
+    dialog.setPath(L"etoken0:");
+    win32::desktop::ScopedHandler handler([&](User& user) {
+        ASSERT_TRUE(user.expand(kTree, L"etoken0:"));
+        ASSERT_TRUE(user.select(kTree, L"etoken0:\\work"));
+        EXPECT_EQ(L"etoken0:\\work", user.text(kFileName));
+        const std::uint32_t walks = walksSoFar();
+        HWND tree = user.find(kTree);
+        HTREEITEM root = dialog.deviceTree->treeImp()->firstRoot();
+        SendMessageW(tree, TVM_EXPAND, TVE_COLLAPSE, reinterpret_cast<LPARAM>(root));
+        NMTREEVIEWW collapsed{};
+        collapsed.hdr.hwndFrom = tree;
+        collapsed.hdr.code = TVN_ITEMEXPANDEDW;
+        collapsed.action = TVE_COLLAPSE;
+        collapsed.itemNew.hItem = root;
+        EXPECT_EQ(0, SendMessageW(user.window(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&collapsed)));
+        EXPECT_EQ(L"etoken0:", user.text(kFileName));
+        EXPECT_EQ(walks, walksSoFar());
+        user.press(VK_ESCAPE);
+    });
+    EXPECT_EQ(0, dialog.run());
+}
+
 TEST_F(DeviceBrowser, FileSystemOpensAtThePathAndFiltersFiles) {
     TDeviceBrowseDialog dialog;
     dialog.setPath(certs());
@@ -220,6 +248,9 @@ TEST(DevicePaths, KindsRowsAndPieces) {
         {L"pkcs112:\\eTPKCS11g\\box", &deviceTable[23]},
         {L"pkcs119:\\smarttoken", &deviceTable[60]},
         {L"pkcs110:\\unknown\\box", nullptr},
+        // "pkcs11" inside a container's name does not make a token's path a PKCS#11 one.
+        {L"etoken0:\\pkcs11keys\\smarttoken", &deviceTable[1]},
+        {L"rutoken2:\\old-pkcs11", &deviceTable[13]},
         {L"etoken12:", nullptr},
         {L"/home/user/a.key", nullptr},
         {L"e:", nullptr},
@@ -236,6 +267,7 @@ TEST(DevicePaths, KindsRowsAndPieces) {
     } pieces[] = {
         {L"etoken0:\\work\\key01.key", L"etoken0:", {L"work", L"key01.key"}},
         {L"pkcs110:\\mskey-pkcs11\\a", L"pkcs110:\\mskey-pkcs11", {L"a"}},
+        {L"etoken0:\\pkcs11keys\\a", L"etoken0:", {L"pkcs11keys", L"a"}},
         {L"C:\\Keys\\a.key", L"C:\\", {L"Keys", L"a.key"}},
         {L"/tmp/a:b/c", L"/", {L"tmp", L"a:b", L"c"}},
         {L"keys", L"", {L"keys"}},

@@ -53,6 +53,11 @@ void typeTooMuch(User& u) {
     u.type(kPasswordField, L"0123456789");
     u.press(VK_RETURN);
 }
+// Two bytes each in UTF-8: only four fit in eight bytes.
+void typeTooManyBytes(User& u) {
+    u.type(kPasswordField, L"\u00e9\u00e9\u00e9\u00e9\u00e9");
+    u.press(VK_RETURN);
+}
 void typeThenEscape(User& u) {
     u.type(kPasswordField, L"1234");
     u.press(VK_ESCAPE);
@@ -63,6 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PasswordCase{"ok", typeThenOk, 1, L"s\u00e9cret"},
                       PasswordCase{"enter", typeThenEnter, 1, L"1234"},
                       PasswordCase{"limited", typeTooMuch, 1, L"01234567"},
+                      PasswordCase{"limited_in_bytes", typeTooManyBytes, 1, L"\u00e9\u00e9\u00e9\u00e9"},
                       PasswordCase{"escape_leaves_it_unread", typeThenEscape, 0, L""},
                       PasswordCase{"cancel", [](User& u) { u.click(Control::byText(L"Cancel")); }, 0, L""},
                       PasswordCase{"title_bar", [](User& u) { u.close(); }, 0, L""},
@@ -268,6 +274,63 @@ TEST_F(WidgetTest, NewPasswordHookKeepsTheDialogOpen) {
     EXPECT_EQ(1, again.run());
     EXPECT_EQ(L"Secret#1", again.getPassword());
     EXPECT_EQ(8, again.getConfirmPasswordLength());
+}
+
+TEST_F(WidgetTest, NewPasswordFieldsTakeNoMoreBytesThanTheLimit) {
+    TNewPasswordDialog dialog;
+    dialog.maxLength = 7;  // "Пароль" is twelve bytes; "Пар" six, "Пар1" seven
+    win32::desktop::queueAnswer([](User& user) {
+        user.type(kPasswordField, L"\u041f\u0430\u04401\u043e\u043b\u044c");
+        user.type(kConfirmField, L"\u041f\u0430\u04401\u043e\u043b\u044c");
+        user.press(VK_RETURN);
+    });
+    EXPECT_EQ(1, dialog.run());
+    EXPECT_EQ(L"\u041f\u0430\u04401", dialog.getPassword());
+    EXPECT_EQ(L"\u041f\u0430\u04401", dialog.getConfirmPassword());
+}
+
+// Every dialog of the toolkit is shown from the same in-memory template: a
+// popup with a caption and no system menu, centred and topmost, its size
+// given in dialog units.
+TEST_F(WidgetTest, DialogTemplate) {
+    const LONG units = GetDialogBaseUnits();
+    const int baseWidth = LOWORD(units);
+    const int baseHeight = HIWORD(units);
+    ASSERT_NE(4, baseWidth) << "pixels and dialog units would not differ";
+    HostDialog plain;  // builds nothing: the window keeps the template's size
+    TInfoDialog info;
+    TEnterPasswordDialog password;
+    const struct {
+        const char* name;
+        std::function<void()> show;
+    } dialogs[] = {
+        {"plain", [&] { plain.show(); }},
+        {"information", [&] { info.run(nullptr, L"icon-info"); }},
+        {"password", [&] { password.run(); }},
+    };
+    for (const auto& d : dialogs) {
+        DWORD style = 0;
+        DWORD exStyle = 0;
+        RECT client{};
+        win32::desktop::queueAnswer([&](User& user) {
+            style = static_cast<DWORD>(GetWindowLongW(user.window(), GWL_STYLE));
+            exStyle = static_cast<DWORD>(GetWindowLongW(user.window(), GWL_EXSTYLE));
+            client = clientOf(user.window());
+            user.press(VK_ESCAPE);
+        });
+        d.show();
+        const DWORD wanted = WS_POPUP | WS_CAPTION | DS_CENTER;
+        EXPECT_EQ(wanted, style & wanted) << d.name;
+        EXPECT_EQ(0u, style & WS_SYSMENU) << d.name;
+        EXPECT_NE(0u, exStyle & WS_EX_TOPMOST) << d.name;
+        if (std::string(d.name) == "plain") {
+            // 400 by 300 pixels became dialog units, and the dialog manager
+            // turned them back into the client area's pixels.
+            EXPECT_EQ(MulDiv(MulDiv(400, 4, baseWidth), baseWidth, 4), client.right);
+            EXPECT_EQ(MulDiv(MulDiv(300, 8, baseHeight), baseHeight, 8), client.bottom);
+        }
+    }
+    EXPECT_EQ(3u, journalCount("DialogBoxIndirectParamW"));
 }
 
 TEST_F(WidgetTest, OwnerIsTheParentsWindowOrTheForegroundWindow) {

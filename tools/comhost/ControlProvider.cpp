@@ -3,9 +3,12 @@
 #include <com/bstr.h>
 #include <com/registry.h>
 
+#include <win32/window.h>
+
 #include <cstdio>
 #include <stdexcept>
 
+#include "ContainerWindow.h"
 #include "ControlProxy.h"
 #include "PageBrowser.h"
 #include "PropertyBag.h"
@@ -27,10 +30,37 @@ void check(HRESULT hr, const std::string& what)
         throw std::runtime_error(what + " failed: " + hex(hr));
 }
 
+// Screen pixels (96 to the inch) in HIMETRIC.
+LONG himetric(LONG pixels)
+{
+    return pixels * 2540 / 96;
+}
+
+// Sites the control in one call where it can take it, as browsers do.
+void siteControl(IOleObject* object, ControlSite* site, const RECT& position)
+{
+    com::ComPtr<IQuickActivate> quick = com::queryInterface<IQuickActivate>(object);
+    if (!quick) {
+        check(object->SetClientSite(site), "SetClientSite");
+        return;
+    }
+    QACONTAINER container{};
+    container.cbSize = sizeof container;
+    container.pClientSite = site;
+    container.pAdviseSink = site;
+    container.pPropertyNotifySink = site;
+    QACONTROL control{};
+    control.cbSize = sizeof control;
+    check(quick->QuickActivate(&container, &control), "QuickActivate");
+    SIZEL extent{himetric(position.right - position.left), himetric(position.bottom - position.top)};
+    quick->SetContentExtent(&extent);
+}
+
 }  // namespace
 
-ControlProvider::ControlProvider(const std::shared_ptr<PageBrowser>& browser, ClassObjectFunction getClassObject)
-    : m_browser(browser), m_getClassObject(getClassObject)
+ControlProvider::ControlProvider(const std::shared_ptr<PageBrowser>& browser, ContainerWindow& container,
+                                 ClassObjectFunction getClassObject)
+    : m_browser(browser), m_container(container), m_getClassObject(getClassObject)
 {
 }
 
@@ -62,7 +92,11 @@ page::Value ControlProvider::create(const std::string& mimeType, const page::Val
     const page::Value element = page.call(makeElement, {page::Value::string(mimeType)});
     page.release(makeElement);
     control.site = com::ComPtr<ControlSite>::adopt(new ControlSite(browser, browser->wrap(element)));
-    check(control.object->SetClientSite(control.site.get()), "SetClientSite");
+    // Controls stand one below the other, 300 x 150 each.
+    const LONG top = 150 * static_cast<LONG>(m_controls.size());
+    const RECT position{0, top, 300, top + 150};
+    control.site->setPosition(position);
+    siteControl(control.object.get(), control.site.get(), position);
 
     com::ComPtr<PropertyBag> bag = com::ComPtr<PropertyBag>::adopt(new PropertyBag());
     if (params.is(page::Value::Type::Object)) {
@@ -74,9 +108,14 @@ page::Value ControlProvider::create(const std::string& mimeType, const page::Val
     }
     if (com::ComPtr<IPersistPropertyBag> persist = control.object.query<IPersistPropertyBag>())
         check(persist->Load(static_cast<IPropertyBag*>(bag.get()), nullptr), "Load");
-    const RECT position{0, 0, 300, 150};
     check(control.object->DoVerb(OLEIVERB_INPLACEACTIVATE, control.site.get(), browser->window(), &position),
           "DoVerb");
+    if (com::ComPtr<IOleInPlaceObject> inPlace = control.object.query<IOleInPlaceObject>()) {
+        RECT clip{};
+        GetClientRect(browser->window(), &clip);
+        inPlace->SetObjectRects(&position, &clip);
+    }
+    m_container.place(control.site.get(), control.object.get());
 
     VARIANT face;
     VariantInit(&face);
@@ -91,6 +130,7 @@ page::Value ControlProvider::create(const std::string& mimeType, const page::Val
 
 void ControlProvider::tearDown(Control& control)
 {
+    m_container.remove(control.site.get());
     if (com::ComPtr<IOleInPlaceObject> inPlace = control.object.query<IOleInPlaceObject>())
         inPlace->InPlaceDeactivate();
     control.object->Close(OLECLOSE_NOSAVE);

@@ -1,8 +1,10 @@
 #pragma once
 // navigator.createPlugin for the COM container: the control registered for
 // the MIME type is made through the module's class object, sited in the page
-// (with an <object> element standing for it), given the page's parameters in
-// a property bag and activated in place; the page gets its scripting face.
+// (with an <object> element standing for it) by quick activation where the
+// control offers it, given the page's parameters in a property bag, activated
+// in place in the container window and placed there (one below the other,
+// 300 x 150 each); the page gets its scripting face.
 
 #include <memory>
 #include <string>
@@ -18,12 +20,15 @@ namespace comhost {
 
 class PageBrowser;
 class ControlProxy;
+class ContainerWindow;
 
 class ControlProvider : public page::PluginProvider {
 public:
     using ClassObjectFunction = HRESULT (*)(REFCLSID clsid, REFIID riid, void** object);
 
-    ControlProvider(const std::shared_ptr<PageBrowser>& browser, ClassObjectFunction getClassObject);
+    // The browser's window is the container's.
+    ControlProvider(const std::shared_ptr<PageBrowser>& browser, ContainerWindow& container,
+                    ClassObjectFunction getClassObject);
     ~ControlProvider() override;
 
     // Throws std::runtime_error when no control is registered for the type or
@@ -40,9 +45,10 @@ private:
         com::ComPtr<ControlSite> site;
         std::shared_ptr<page::HostObject> face;
     };
-    static void tearDown(Control& control);
+    void tearDown(Control& control);
 
     std::weak_ptr<PageBrowser> m_browser;
+    ContainerWindow& m_container;
     ClassObjectFunction m_getClassObject;
     std::vector<Control> m_controls;
 };

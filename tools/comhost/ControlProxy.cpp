@@ -29,12 +29,32 @@ HRESULT invoke(IDispatch* dispatch, IDispatchEx* dispatchEx, DISPID id, WORD fla
     return dispatch->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, params, result, info, nullptr);
 }
 
+// A method call as script engines make it: `self` (owned by the block) in
+// front of the arguments, last argument first, named DISPID_THIS.
+page::Value callMethod(PageBrowser& browser, IDispatch* dispatch, IDispatchEx* dispatchEx, DISPID id,
+                       const std::string& what, const page::Value& self, const std::vector<page::Value>& args)
+{
+    const std::size_t n = args.size();
+    com::VariantArray block(n + 1);
+    browser.toVariant(self, &block[0]);
+    for (std::size_t i = 0; i < n; ++i)
+        browser.toVariant(args[i], &block[n - i]);
+    DISPID named = DISPID_THIS;
+    DISPPARAMS params{block.data(), &named, static_cast<UINT>(n + 1), 1};
+    com::Variant result;
+    com::ExcepInfo info;
+    const HRESULT hr = invoke(dispatch, dispatchEx, id, DISPATCH_METHOD, &params, &result, &info);
+    if (FAILED(hr))
+        fail(what, hr, info);
+    return browser.fromVariant(result);
+}
+
 // A method of a plug-in object, callable from the page.
 class MemberProxy : public page::HostObject {
 public:
-    MemberProxy(const std::shared_ptr<PageBrowser>& browser, com::ComPtr<IDispatch> dispatch,
+    MemberProxy(const std::shared_ptr<PageBrowser>& browser, std::shared_ptr<ControlProxy> owner,
                 com::ComPtr<IDispatchEx> dispatchEx, DISPID id, std::string name)
-        : m_browser(browser), m_dispatch(std::move(dispatch)), m_dispatchEx(std::move(dispatchEx)), m_id(id),
+        : m_browser(browser), m_owner(std::move(owner)), m_dispatchEx(std::move(dispatchEx)), m_id(id),
           m_name(std::move(name))
     {
     }
@@ -49,22 +69,13 @@ public:
         std::shared_ptr<PageBrowser> browser = m_browser.lock();
         if (!browser)
             throw std::runtime_error("The page has gone");
-        const std::size_t n = args.size();
-        com::VariantArray block(n);
-        for (std::size_t i = 0; i < n; ++i)
-            browser->toVariant(args[i], &block[n - 1 - i]);
-        DISPPARAMS params{block.data(), nullptr, static_cast<UINT>(n), 0};
-        com::Variant result;
-        com::ExcepInfo info;
-        const HRESULT hr = invoke(m_dispatch.get(), m_dispatchEx.get(), m_id, DISPATCH_METHOD, &params, &result, &info);
-        if (FAILED(hr))
-            fail(m_name, hr, info);
-        return browser->fromVariant(result);
+        return callMethod(*browser, m_owner->dispatch(), m_dispatchEx.get(), m_id, m_name, page::Value::host(m_owner),
+                          args);
     }
 
 private:
     std::weak_ptr<PageBrowser> m_browser;
-    com::ComPtr<IDispatch> m_dispatch;
+    std::shared_ptr<ControlProxy> m_owner;
     com::ComPtr<IDispatchEx> m_dispatchEx;
     DISPID m_id;
     std::string m_name;
@@ -75,6 +86,17 @@ private:
 ControlProxy::ControlProxy(const std::shared_ptr<PageBrowser>& browser, com::ComPtr<IDispatch> dispatch)
     : m_browser(browser), m_dispatch(std::move(dispatch)), m_dispatchEx(m_dispatch.query<IDispatchEx>())
 {
+    DISPID id;
+    m_callable = lookup("", 0, &id);
+}
+
+page::Value ControlProxy::call(const std::vector<page::Value>& args)
+{
+    std::shared_ptr<PageBrowser> browser = m_browser.lock();
+    if (!browser)
+        throw std::runtime_error("The page has gone");
+    return callMethod(*browser, m_dispatch.get(), m_dispatchEx.get(), DISPID_VALUE, "The object",
+                      browser->page().window(), args);
 }
 
 bool ControlProxy::lookup(const std::string& name, DWORD flags, DISPID* id) const
@@ -108,7 +130,8 @@ page::Value ControlProxy::get(const std::string& name)
     if (FAILED(hr))
         fail(name, hr, info);
     if (result.vt == VT_BOOL && result.boolVal == VARIANT_TRUE)
-        return page::Value::host(std::make_shared<MemberProxy>(browser, m_dispatch, m_dispatchEx, id, name));
+        return page::Value::host(std::make_shared<MemberProxy>(
+            browser, shared_from_this(), m_dispatchEx, id, name));
     return browser->fromVariant(result);
 }
 

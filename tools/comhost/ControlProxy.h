@@ -3,7 +3,11 @@
 // sees it: a host object whose reads, writes, deletions, enumeration and calls
 // go through its IDispatchEx. A member that reads as the boolean true is a
 // method (the plug-in answers a property read with a page promise): reading
-// it gives a function that calls it.
+// it gives a function that calls it. Calls go out as script engines make
+// them: the `this` value (the object the method was read from) as the named
+// DISPID_THIS argument in front of the arguments. An object with a default
+// method (one that answers to the empty name) is a function to the page,
+// called through DISPID_VALUE.
 
 #include <memory>
 #include <string>
@@ -18,7 +22,7 @@ namespace comhost {
 
 class PageBrowser;
 
-class ControlProxy : public page::HostObject {
+class ControlProxy : public page::HostObject, public std::enable_shared_from_this<ControlProxy> {
 public:
     ControlProxy(const std::shared_ptr<PageBrowser>& browser, com::ComPtr<IDispatch> dispatch);
 
@@ -29,6 +33,9 @@ public:
     void set(const std::string& name, const page::Value& value) override;
     bool remove(const std::string& name) override;
     std::vector<std::string> keys() override;
+    bool callable() const override { return m_callable; }
+    // Called as a function, `this` is the page's window.
+    page::Value call(const std::vector<page::Value>& args) override;
 
 private:
     bool lookup(const std::string& name, DWORD flags, DISPID* id) const;
@@ -36,6 +43,7 @@ private:
     std::weak_ptr<PageBrowser> m_browser;
     com::ComPtr<IDispatch> m_dispatch;
     com::ComPtr<IDispatchEx> m_dispatchEx;
+    bool m_callable = false;
 };
 
 }  // namespace comhost

@@ -2,6 +2,9 @@
 
 #include <com/mshtml.h>
 
+#include <win32/gdi.h>
+
+#include "ContainerWindow.h"
 #include "PageBrowser.h"
 
 namespace comhost {
@@ -18,9 +21,11 @@ HRESULT ControlSite::QueryInterface(REFIID riid, void** object)
                             {{IID_IOleClientSite, identity},
                              {IID_IServiceProvider, static_cast<IServiceProvider*>(this)},
                              {IID_IOleControlSite, static_cast<IOleControlSite*>(this)},
-                             {IID_IOleInPlaceSite, static_cast<IOleInPlaceSite*>(this)},
-                             {IID_IOleWindow, static_cast<IOleInPlaceSite*>(this)},
-                             {IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(this)}});
+                             {IID_IOleInPlaceSite, static_cast<IOleInPlaceSiteWindowless*>(this)},
+                             {IID_IOleInPlaceSiteWindowless, static_cast<IOleInPlaceSiteWindowless*>(this)},
+                             {IID_IOleWindow, static_cast<IOleInPlaceSiteWindowless*>(this)},
+                             {IID_IPropertyNotifySink, static_cast<IPropertyNotifySink*>(this)},
+                             {IID_IAdviseSink, static_cast<IAdviseSink*>(this)}});
 }
 
 ULONG ControlSite::AddRef()
@@ -81,8 +86,55 @@ HRESULT ControlSite::OnInPlaceActivate()
 HRESULT ControlSite::OnInPlaceDeactivate()
 {
     m_active = false;
+    m_capture = false;
+    m_focus = false;
     return S_OK;
 }
+
+HRESULT ControlSite::CanWindowlessActivate()
+{
+    return m_grantWindowless ? S_OK : S_FALSE;
+}
+
+HRESULT ControlSite::GetCapture()
+{
+    return m_capture ? S_OK : S_FALSE;
+}
+
+HRESULT ControlSite::SetCapture(BOOL capture)
+{
+    m_capture = capture != FALSE;
+    return S_OK;
+}
+
+HRESULT ControlSite::GetFocus()
+{
+    return m_focus ? S_OK : S_FALSE;
+}
+
+HRESULT ControlSite::SetFocus(BOOL focus)
+{
+    m_focus = focus != FALSE;
+    if (m_focus && m_container)
+        m_container->focused(this);
+    return S_OK;
+}
+
+HRESULT ControlSite::InvalidateRect(LPCRECT rect, BOOL erase)
+{
+    auto browser = m_browser.lock();
+    if (!browser)
+        return E_FAIL;
+    ::InvalidateRect(browser->window(), rect ? rect : &m_position, erase);
+    return S_OK;
+}
+
+void ControlSite::OnViewChange(DWORD, LONG)
+{
+    InvalidateRect(nullptr, FALSE);
+}
+
+void ControlSite::OnClose() {}
 
 HRESULT ControlSite::OnChanged(DISPID id)
 {

@@ -7,7 +7,10 @@
 // or .js): navigator.createPlugin(type, params) makes the control registered
 // for the type through DllGetClassObject and sites it in the page, which then
 // scripts it through IDispatchEx while the control reaches the page through
-// MSHTML's interfaces. When the page has nothing left to do, the controls are
+// MSHTML's interfaces. The controls stand in a container window, which paints
+// the windowless ones and hands them their input; the page plays the user at
+// that window through the global `user` (UserInput.h). When the page has
+// nothing left to do, the controls are
 // deactivated and unsited, the module is unregistered (what stays is printed
 // as "left: ..."), asked whether it can unload, and unloaded; a module that
 // cannot unload fails the run. Output and exit status otherwise as
@@ -22,10 +25,12 @@
 
 #include <win32/window.h>
 
+#include "ContainerWindow.h"
 #include "ControlProvider.h"
 #include "ModuleLibrary.h"
 #include "PageBrowser.h"
 #include "Pump.h"
+#include "UserInput.h"
 #include "page/HostTool.h"
 
 namespace {
@@ -53,11 +58,13 @@ public:
 
     void open(page::Page& page) override
     {
-        // The container window the controls are placed in; never shown.
-        m_window = CreateWindowExW(0, L"STATIC", L"comhost", 0, 0, 0, 800, 600, nullptr, nullptr, nullptr, nullptr);
-        m_browser = std::make_shared<comhost::PageBrowser>(page, m_window);
-        m_provider = std::make_shared<comhost::ControlProvider>(m_browser, m_module.getClassObject);
+        m_container = std::make_unique<comhost::ContainerWindow>();
+        m_browser = std::make_shared<comhost::PageBrowser>(page, m_container->handle());
+        m_provider = std::make_shared<comhost::ControlProvider>(m_browser, *m_container, m_module.getClassObject);
         page.setPluginProvider(m_provider);
+        const page::Value window = page.window();
+        page.set(window, "user", page::Value::host(std::make_shared<comhost::UserInput>(m_container->handle())));
+        page.release(window);
     }
 
     bool runUntilIdle(page::Page& page, std::size_t maxSteps) override
@@ -72,7 +79,7 @@ public:
         page.setPluginProvider(nullptr);
         m_provider.reset();
         m_browser.reset();
-        DestroyWindow(m_window);
+        m_container.reset();
         return true;
     }
 
@@ -90,7 +97,7 @@ public:
 
 private:
     const comhost::ModuleLibrary m_module;
-    HWND m_window = nullptr;
+    std::unique_ptr<comhost::ContainerWindow> m_container;
     std::shared_ptr<comhost::PageBrowser> m_browser;
     std::shared_ptr<comhost::ControlProvider> m_provider;
 };

@@ -265,7 +265,8 @@ LRESULT TWidgetImpWin32::onNotify(NMHDR* header) {
         case TVN_ITEMEXPANDEDW: {
             auto* info = reinterpret_cast<NMTREEVIEWW*>(header);
             auto* tree = dynamic_cast<TTreeViewImpWin32*>(sender->imp.get());
-            if (!tree || (info->action & TVE_TOGGLE) != TVE_EXPAND) return -1;
+            // Collapsing is reported under the same code and handled alike.
+            if (!tree) return -1;
             HTREEITEM item = info->itemNew.hItem;
             if (!tree->onItemExpanded(item)) return -1;
             return tree->send(TVM_SELECTITEM, TVGN_CARET, reinterpret_cast<LPARAM>(item)) ? 0 : -1;
@@ -320,6 +321,9 @@ LRESULT CALLBACK TWidgetImpWin32::windowProc(HWND window, UINT message, WPARAM w
             break;
         case WM_KEYDOWN:
             result = platform->onKeyDown(static_cast<int>(wParam));
+            break;
+        case WM_CHAR:
+            result = platform->onChar(static_cast<wchar_t>(wParam));
             break;
         case WM_COMMAND:
             if (wParam == IDOK || wParam == IDCANCEL)

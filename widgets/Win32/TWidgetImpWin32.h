@@ -66,6 +66,9 @@ public:
     LRESULT onKeyDown(int virtualKey);
     LRESULT onNotify(NMHDR* header);
     LRESULT onCommand(int notification, int id, HWND control);
+    // A typed character on its way to the control; a field that refuses it
+    // answers 0.
+    virtual LRESULT onChar(wchar_t) { return -1; }
     LRESULT onCreate() const { return owner ? 0 : -2; }
     LRESULT onDestroy() const { return owner ? 0 : -1; }
 

@@ -24,32 +24,14 @@ namespace ActiveX {
 
 namespace {
 
-const wchar_t kWindowClass[] = L"PBControlWindow";
 const DWORD kWindowStyle = 0x56000000;  // WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN
+// The registered MiscStatus: recompose on resize, can't link inside,
+// inside-out, activate when visible, set client site first.
+const DWORD kMiscStatus = OLEMISC_RECOMPOSEONRESIZE | OLEMISC_CANTLINKINSIDE | OLEMISC_INSIDEOUT |
+                          OLEMISC_ACTIVATEWHENVISIBLE | OLEMISC_SETCLIENTSITEFIRST;
 
 // Notifications reflected back to a control by its container.
 const UINT kReflectBase = 0x2000;
-
-LRESULT CALLBACK controlWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    auto* control = reinterpret_cast<CPBControl*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    LRESULT result = 0;
-    if (control && control->processWindowMessage(hwnd, message, wParam, lParam, result))
-        return result;
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-void registerWindowClass()
-{
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = &controlWindowProc;
-        wc.lpszClassName = kWindowClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-}
 
 bool isReflected(UINT message)
 {
@@ -83,8 +65,8 @@ bool isReflected(UINT message)
 }  // namespace
 
 CPBControl::CPBControl()
-    : JSAPI_IDispatchEx(PBCONTROL0_MIMETYPE), BrowserPlugin(PBCONTROL0_MIMETYPE), m_mimeType(PBCONTROL0_MIMETYPE),
-      m_selfRef(std::make_shared<ShareableReference<CPBControl>>(this))
+    : JSAPI_IDispatchEx(PBCONTROL0_MIMETYPE), ControlBase(kWindowStyle, kMiscStatus), BrowserPlugin(PBCONTROL0_MIMETYPE),
+      m_mimeType(PBCONTROL0_MIMETYPE), m_selfRef(std::make_shared<ShareableReference<CPBControl>>(this))
 {
     setReadyState(READYSTATE_LOADING);
     setPluginPath(CPageBridgeWinModule::instance().modulePath());
@@ -96,7 +78,6 @@ CPBControl::~CPBControl()
     // A container that never cleared the site still gets the plug-in shut down.
     if (pluginMain)
         shutdown();
-    destroyControlWindow();
 }
 
 HRESULT CPBControl::create(REFIID riid, void** object)
@@ -115,23 +96,34 @@ HRESULT CPBControl::create(REFIID riid, void** object)
 HRESULT CPBControl::QueryInterface(REFIID riid, void** object)
 {
     auto* face = static_cast<IDispatchEx*>(this);
+    auto* view = static_cast<IViewObjectEx*>(this);
+    auto* inPlace = static_cast<IOleInPlaceObjectWindowless*>(this);
     return com::answerQuery(riid, object, face,
                             {{DIID_IPBComEventSource, face},
                              {IID_IDispatch, face},
                              {IID_IDispatchEx, face},
-                             {IID_IPBControl, face},
                              {IID_IPageBridgeObject, static_cast<IPageBridgeObject*>(this)},
-                             {IID_IOleInPlaceObject, static_cast<IOleInPlaceObject*>(this)},
-                             {IID_IOleWindow, static_cast<IOleInPlaceObject*>(this)},
+                             {IID_IViewObjectEx, view},
+                             {IID_IViewObject2, view},
+                             {IID_IViewObject, view},
+                             {IID_IOleInPlaceObjectWindowless, inPlace},
+                             {IID_IOleInPlaceObject, inPlace},
+                             {IID_IOleWindow, inPlace},
+                             {IID_IOleInPlaceActiveObject, static_cast<IOleInPlaceActiveObject*>(this)},
+                             {IID_IOleControl, static_cast<IOleControl*>(this)},
                              {IID_IOleObject, static_cast<IOleObject*>(this)},
                              {IID_IConnectionPointContainer, static_cast<IConnectionPointContainer*>(this)},
                              {IID_IConnectionPoint, static_cast<IConnectionPoint*>(this)},
+                             {IID_IQuickActivate, static_cast<IQuickActivate*>(this)},
                              {IID_IObjectWithSite, static_cast<IObjectWithSite*>(this)},
                              {IID_IObjectSafety, static_cast<IObjectSafety*>(this)},
                              {IID_IPersistPropertyBag, static_cast<IPersistPropertyBag*>(this)},
-                             {IID_IPersist, static_cast<IPersistPropertyBag*>(this)},
                              {IID_IProvideClassInfo, static_cast<IProvideClassInfo2*>(this)},
-                             {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)}});
+                             {IID_IProvideClassInfo2, static_cast<IProvideClassInfo2*>(this)},
+                             // Beyond that list: the control's dual interface and the base of
+                             // its persistence interface.
+                             {IID_IPBControl, face},
+                             {IID_IPersist, static_cast<IPersistPropertyBag*>(this)}});
 }
 
 ULONG CPBControl::AddRef()
@@ -161,7 +153,7 @@ HRESULT CPBControl::takeSiteServices(IUnknown* site)
 HRESULT CPBControl::SetClientSite(IOleClientSite* site)
 {
     try {
-        m_clientSite = com::ComPtr<IOleClientSite>(site);
+        ControlBase::SetClientSite(site);
         if (!site || !pluginMain) {
             shutdown();
             return S_OK;
@@ -174,16 +166,6 @@ HRESULT CPBControl::SetClientSite(IOleClientSite* site)
     } catch (...) {
         return E_UNEXPECTED;
     }
-}
-
-HRESULT CPBControl::GetClientSite(IOleClientSite** site)
-{
-    if (!site)
-        return E_POINTER;
-    *site = m_clientSite.get();
-    if (*site)
-        (*site)->AddRef();
-    return S_OK;
 }
 
 HRESULT CPBControl::SetSite(IUnknown* site)
@@ -218,8 +200,11 @@ HRESULT CPBControl::GetSite(REFIID riid, void** site)
 
 void CPBControl::createBrowserHost()
 {
-    m_host = std::make_shared<ActiveXBrowserHost>(m_webBrowser.get(), m_clientSite.get());
+    m_host = std::make_shared<ActiveXBrowserHost>(m_webBrowser.get(), clientSite());
     pluginMain->setHost(m_host);
+    // Sited again, the control drops its previous host (which shuts down):
+    // script calls must go through this one.
+    bindHost(m_host);
 }
 
 HRESULT CPBControl::InitNew()
@@ -310,88 +295,47 @@ void CPBControl::setReady()
     pluginMain->setReady();
 }
 
-HRESULT CPBControl::DoVerb(LONG verb, IOleClientSite*, HWND, LPCRECT position)
+HRESULT CPBControl::createPluginWindow(LONG verb, LPCRECT position)
 {
-    switch (verb) {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-        try {
-            return createPluginWindow(verb, position);
-        } catch (...) {
-            return E_UNEXPECTED;
+    try {
+        // A windowed plug-in needs a real window; a windowless one lets the container choose.
+        setWindowOnly(!pluginMain || !pluginMain->isWindowless());
+        const HRESULT hr = ControlBase::inPlaceActivate(verb, position);
+        if (m_host)
+            m_host->resume(m_webBrowser.get(), clientSite());
+        if (hr != S_OK)
+            return hr;
+        if (m_pluginWindow || !pluginMain)
+            return S_OK;
+        std::unique_ptr<PluginWindow> window;
+        if (windowless()) {
+            std::unique_ptr<PluginWindowlessWin> windowless(
+                getPluginFactory()->createPluginWindowless(WindowContextWindowless{}));
+            std::weak_ptr<ShareableReference<CPBControl>> self = m_selfRef;
+            windowless->setInvalidateWindowFunc(
+                [self](std::uint32_t l, std::uint32_t t, std::uint32_t r, std::uint32_t b) {
+                    if (auto control = self.lock())
+                        control->getPtr()->scheduleInvalidate(l, t, r, b);
+                });
+            HWND parent = nullptr;
+            if (inPlaceSite() && SUCCEEDED(inPlaceSite()->GetWindow(&parent)))
+                windowless->setBrowserHWND(parent);
+            window = std::move(windowless);
+        } else {
+            window.reset(getPluginFactory()->createPluginWindowWin(WindowContextWin{controlWindow()}));
         }
-    default:
-        return E_NOTIMPL;
+        m_pluginWindow = std::move(window);
+        pluginMain->SetWindow(m_pluginWindow.get());
+        setReady();
+        return S_OK;
+    } catch (...) {
+        return E_UNEXPECTED;
     }
 }
 
-HRESULT CPBControl::inPlaceActivate(LPCRECT position)
+PluginWindowlessWin* CPBControl::windowlessPluginWindow() const
 {
-    if (m_inPlaceActive)
-        return S_OK;
-    com::ComPtr<IOleInPlaceSite> site = m_clientSite.query<IOleInPlaceSite>();
-    if (!site || site->CanInPlaceActivate() != S_OK)
-        return E_FAIL;
-    m_windowless = false;
-    if (!m_windowOnly) {
-        com::ComPtr<IOleInPlaceSiteWindowless> windowless = site.query<IOleInPlaceSiteWindowless>();
-        if (windowless && windowless->CanWindowlessActivate() == S_OK) {
-            m_windowless = true;
-            m_windowlessSite = windowless;
-        }
-    }
-    if (position)
-        m_position = *position;
-    if (!m_windowless) {
-        HWND parent = nullptr;
-        if (FAILED(site->GetWindow(&parent)))
-            return E_FAIL;
-        registerWindowClass();
-        m_hwnd = CreateWindowExW(0, kWindowClass, L"", kWindowStyle, m_position.left, m_position.top,
-                                 m_position.right - m_position.left, m_position.bottom - m_position.top, parent,
-                                 nullptr, nullptr, nullptr);
-        if (!m_hwnd)
-            return E_FAIL;
-        SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    }
-    site->OnInPlaceActivate();
-    m_inPlaceSite = site;
-    m_inPlaceActive = true;
-    return S_OK;
-}
-
-HRESULT CPBControl::createPluginWindow(LONG, LPCRECT position)
-{
-    // A windowed plug-in needs a real window; a windowless one lets the container choose.
-    m_windowOnly = !pluginMain || !pluginMain->isWindowless();
-    const HRESULT hr = inPlaceActivate(position);
-    if (m_host)
-        m_host->resume(m_webBrowser.get(), m_clientSite.get());
-    if (hr != S_OK)
-        return hr;
-    if (m_pluginWindow || !pluginMain)
-        return S_OK;
-    std::unique_ptr<PluginWindow> window;
-    if (m_windowless) {
-        std::unique_ptr<PluginWindowlessWin> windowless(
-            getPluginFactory()->createPluginWindowless(WindowContextWindowless{}));
-        std::weak_ptr<ShareableReference<CPBControl>> self = m_selfRef;
-        windowless->setInvalidateWindowFunc([self](std::uint32_t l, std::uint32_t t, std::uint32_t r, std::uint32_t b) {
-            if (auto control = self.lock())
-                control->getPtr()->scheduleInvalidate(l, t, r, b);
-        });
-        HWND parent = nullptr;
-        if (m_inPlaceSite && SUCCEEDED(m_inPlaceSite->GetWindow(&parent)))
-            windowless->setBrowserHWND(parent);
-        window = std::move(windowless);
-    } else {
-        window.reset(getPluginFactory()->createPluginWindowWin(WindowContextWin{m_hwnd}));
-    }
-    m_pluginWindow = std::move(window);
-    pluginMain->SetWindow(m_pluginWindow.get());
-    setReady();
-    return S_OK;
+    return dynamic_cast<PluginWindowlessWin*>(m_pluginWindow.get());
 }
 
 void CPBControl::scheduleInvalidate(std::uint32_t left, std::uint32_t top, std::uint32_t right, std::uint32_t bottom)
@@ -399,7 +343,7 @@ void CPBControl::scheduleInvalidate(std::uint32_t left, std::uint32_t top, std::
     if (!m_host)
         return;
     if (!m_host->isMainThread()) {
-        if (!m_inPlaceSite)
+        if (!inPlaceSite())
             return;
         std::weak_ptr<ShareableReference<CPBControl>> self = m_selfRef;
         m_host->ScheduleOnMainThread(m_host, [self, left, top, right, bottom] {
@@ -408,32 +352,8 @@ void CPBControl::scheduleInvalidate(std::uint32_t left, std::uint32_t top, std::
         });
         return;
     }
-    if (m_windowlessSite)
-        m_windowlessSite->InvalidateRect(nullptr, TRUE);
-}
-
-HRESULT CPBControl::Close(DWORD)
-{
-    if (m_inPlaceActive)
-        InPlaceDeactivate();
-    return S_OK;
-}
-
-HRESULT CPBControl::GetWindow(HWND* window)
-{
-    if (!window)
-        return E_POINTER;
-    *window = m_hwnd;
-    return m_hwnd ? S_OK : E_FAIL;
-}
-
-void CPBControl::destroyControlWindow()
-{
-    if (!m_hwnd)
-        return;
-    SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-    DestroyWindow(m_hwnd);
-    m_hwnd = nullptr;
+    if (IOleInPlaceSiteWindowless* site = windowlessSite())
+        site->InvalidateRect(nullptr, TRUE);
 }
 
 HRESULT CPBControl::InPlaceDeactivate()
@@ -450,45 +370,66 @@ HRESULT CPBControl::InPlaceDeactivate()
         }
     } catch (...) {
     }
-    if (m_inPlaceActive) {
-        m_inPlaceActive = false;
-        destroyControlWindow();
-        if (m_inPlaceSite)
-            m_inPlaceSite->OnInPlaceDeactivate();
-        m_inPlaceSite.reset();
-        m_windowlessSite.reset();
-        m_windowless = false;
-    }
-    return S_OK;
+    return ControlBase::InPlaceDeactivate();
 }
 
 HRESULT CPBControl::SetObjectRects(LPCRECT position, LPCRECT clip)
 {
-    if (!position || !clip)
-        return E_POINTER;
-    m_position = *position;
-    const int width = position->right - position->left;
-    const int height = position->bottom - position->top;
-    if (m_hwnd) {
-        // The headless window layer has no window regions: the clip only limits painting there.
-        SetWindowPos(m_hwnd, nullptr, position->left, position->top, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
-    } else if (m_windowless && m_pluginWindow) {
-        auto* windowless = static_cast<PluginWindowlessWin*>(m_pluginWindow.get());
-        windowless->setWindowClipping(clip->top, clip->left, clip->bottom, clip->right);
-        windowless->setWindowPosition(position->left, position->top, width, height);
+    const HRESULT hr = ControlBase::SetObjectRects(position, clip);
+    if (FAILED(hr))
+        return hr;
+    if (PluginWindowlessWin* window = windowlessPluginWindow()) {
+        window->setWindowClipping(clip->top, clip->left, clip->bottom, clip->right);
+        window->setWindowPosition(position->left, position->top, position->right - position->left,
+                                  position->bottom - position->top);
     }
+    return S_OK;
+}
+
+HRESULT CPBControl::OnDraw(const com::DrawInfo& info)
+{
+    PluginWindowlessWin* window = windowlessPluginWindow();
+    if (!windowless() || !window)
+        return S_OK;
+    Rect bounds;
+    bounds.top = info.bounds.top;
+    bounds.left = info.bounds.left;
+    bounds.bottom = info.bounds.bottom;
+    bounds.right = info.bounds.right;
+    window->HandleDraw(info.dc, bounds);
     return S_OK;
 }
 
 bool CPBControl::processWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
-    if (message == WM_PAINT) {
-        PAINTSTRUCT paint{};
-        BeginPaint(hwnd, &paint);
-        EndPaint(hwnd, &paint);
-        result = 0;
-        return true;
+    // A button pressed on a windowless control gives it the focus and the
+    // mouse until the button is let go.
+    IOleInPlaceSiteWindowless* site = windowlessSite();
+    if (inPlaceActive() && windowless() && site) {
+        switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_RBUTTONDOWN:
+        case WM_MBUTTONDOWN:
+            site->SetFocus(TRUE);
+            site->SetCapture(TRUE);
+            break;
+        case WM_LBUTTONUP:
+        case WM_RBUTTONUP:
+        case WM_MBUTTONUP:
+            site->SetCapture(FALSE);
+            break;
+        default:
+            break;
+        }
     }
+    if (windowless()) {
+        if (PluginWindowlessWin* window = windowlessPluginWindow()) {
+            if (window->HandleEvent(message, wParam, lParam, result))
+                return true;
+        }
+    }
+    if (controlMessageMap(hwnd, message, wParam, lParam, result))
+        return true;
     if (isReflected(message)) {
         result = DefWindowProcW(hwnd, message - kReflectBase, wParam, lParam);
         return true;

@@ -3,18 +3,19 @@
 // "application/x-velon") or script creates by ProgID. It owns the plug-in
 // object, makes the browser host when it is sited, passes the <param> values
 // of its property bag to the plug-in, makes the plug-in window when it is
-// activated in place, and is the scripting face of the plug-in's root object.
-// It is told to shut down by a null site (or, failing that, when it is
-// destroyed).
+// activated in place (windowed, or windowless when the plug-in and the
+// container allow it), draws and routes input to a windowless plug-in window,
+// and is the scripting face of the plug-in's root object. The ordinary
+// control behaviour (verbs, extents, advice, view and quick activation) is
+// the COM layer's. It is told to shut down by a null site (or, failing that,
+// when it is destroyed).
 
 #include <atomic>
 #include <memory>
 
 #include <com/comptr.h>
-#include <com/control.h>
+#include <com/controlbase.h>
 #include <com/mshtml.h>
-
-#include <win32/window.h>
 
 #include "ActiveXCore/ComModule.h"
 #include "ActiveXCore/JSAPI_IDispatchEx.h"
@@ -24,13 +25,15 @@
 #include "PluginCore/PluginWindow.h"
 
 namespace PB {
+
+class PluginWindowlessWin;
+
 namespace ActiveX {
 
 class ActiveXBrowserHost;
 
 class CPBControl final : public JSAPI_IDispatchEx,
-                         public IOleObject,
-                         public IOleInPlaceObject,
+                         public com::ControlBase,
                          public IObjectWithSite,
                          public IObjectSafety,
                          public IPersistPropertyBag,
@@ -46,11 +49,7 @@ public:
 
     // IOleObject
     HRESULT SetClientSite(IOleClientSite* site) override;
-    HRESULT GetClientSite(IOleClientSite** site) override;
-    HRESULT DoVerb(LONG verb, IOleClientSite* site, HWND parent, LPCRECT position) override;
-    HRESULT Close(DWORD saveOption) override;
-    // IOleWindow, IOleInPlaceObject
-    HRESULT GetWindow(HWND* window) override;
+    // IOleInPlaceObject
     HRESULT InPlaceDeactivate() override;
     HRESULT SetObjectRects(LPCRECT position, LPCRECT clip) override;
     // IObjectWithSite
@@ -76,6 +75,8 @@ public:
     // Once: binds the root scripting object, announces ready state 4 and
     // tells the plug-in.
     virtual void setReady();
+    // A new browser host for the current site; the plug-in and the scripting
+    // face both move to it.
     virtual void createBrowserHost();
     // In-place activation and the plug-in window.
     virtual HRESULT createPluginWindow(LONG verb, LPCRECT position);
@@ -83,10 +84,16 @@ public:
     // thread, queued to the main thread (dropped if the control has gone).
     void scheduleInvalidate(std::uint32_t left, std::uint32_t top, std::uint32_t right, std::uint32_t bottom);
 
-    // The control window's messages not taken by the plug-in window.
-    bool processWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-
     const std::shared_ptr<ActiveXBrowserHost>& browserHost() const { return m_host; }
+
+protected:
+    // A windowless plug-in window draws into the container's device context.
+    HRESULT OnDraw(const com::DrawInfo& info) override;
+    // Focus and capture for a windowless control, then the windowless
+    // plug-in window, then the ordinary control messages and reflected
+    // notifications.
+    bool processWindowMessage(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+    HRESULT inPlaceActivate(LONG verb, LPCRECT position) override { return createPluginWindow(verb, position); }
 
 private:
     CPBControl();
@@ -94,28 +101,18 @@ private:
 
     // The site's browser and property-change sink; E_FAIL without a service provider.
     HRESULT takeSiteServices(IUnknown* site);
-    HRESULT inPlaceActivate(LPCRECT position);
-    void destroyControlWindow();
+    // The plug-in window when it is a windowless one, else null.
+    PluginWindowlessWin* windowlessPluginWindow() const;
 
     ModuleLock m_moduleLock;
     std::atomic<ULONG> m_refs{1};
     std::string m_mimeType;
     std::unique_ptr<PluginWindow> m_pluginWindow;
-    com::ComPtr<IOleClientSite> m_clientSite;
     com::ComPtr<IUnknown> m_site;
     com::ComPtr<IWebBrowser2> m_webBrowser;
     std::shared_ptr<ActiveXBrowserHost> m_host;
     bool m_readyDone = false;
     ObjectSafety m_safety;
-
-    // In-place state.
-    bool m_windowOnly = true;
-    bool m_inPlaceActive = false;
-    bool m_windowless = false;
-    com::ComPtr<IOleInPlaceSite> m_inPlaceSite;
-    com::ComPtr<IOleInPlaceSiteWindowless> m_windowlessSite;
-    HWND m_hwnd = nullptr;
-    RECT m_position{};
 
     // What queued repaint requests hold; cleared when the control goes.
     std::shared_ptr<ShareableReference<CPBControl>> m_selfRef;

@@ -63,6 +63,21 @@ HRESULT updateControlRegistry(bool doRegister)
     }
 }
 
+// Registration, and when it fails the control's script applied on its own
+// (fallback holds that result). The control stays registered as far as it can
+// be; the failure of the full registration is still what is reported.
+HRESULT registerServer(HRESULT* fallback)
+{
+    hostProcessTest();
+    CPageBridgeWinModule& module = CPageBridgeWinModule::instance();
+    const HRESULT hr = withSystemLocale([&module] {
+        HRESULT result = module.applyScript(CPageBridgeWinModule::kModuleScript, true);
+        return SUCCEEDED(result) ? module.registerServer() : result;
+    });
+    *fallback = SUCCEEDED(hr) ? hr : updateControlRegistry(true);
+    return hr;
+}
+
 }  // namespace
 
 extern "C" HRESULT DllGetClassObject(REFCLSID clsid, REFIID riid, void** object)
@@ -103,17 +118,8 @@ extern "C" HRESULT DllCanUnloadNow()
 
 extern "C" HRESULT DllRegisterServer()
 {
-    hostProcessTest();
-    CPageBridgeWinModule& module = CPageBridgeWinModule::instance();
-    const HRESULT hr = withSystemLocale([&module] {
-        HRESULT result = module.applyScript(CPageBridgeWinModule::kModuleScript, true);
-        return SUCCEEDED(result) ? module.registerServer() : result;
-    });
-    if (SUCCEEDED(hr))
-        return hr;
-    // The control stays registered as far as it can be; the failure is still reported.
-    updateControlRegistry(true);
-    return hr;
+    HRESULT fallback;
+    return registerServer(&fallback);
 }
 
 extern "C" HRESULT DllUnregisterServer()
@@ -146,8 +152,11 @@ extern "C" HRESULT DllInstall(BOOL install, LPCWSTR cmdLine)
     CPageBridgeWinModule::instance().perUser = forUser;
     if (!install)
         return DllUnregisterServer();
-    const HRESULT hr = DllRegisterServer();
-    if (FAILED(hr))
+    // Partial work is undone only when not even the control could be
+    // registered: a registration the fallback made stays.
+    HRESULT fallback;
+    const HRESULT hr = registerServer(&fallback);
+    if (FAILED(fallback))
         DllUnregisterServer();
     return hr;
 }

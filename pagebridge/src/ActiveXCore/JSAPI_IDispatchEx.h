@@ -50,6 +50,8 @@ public:
     ~JSAPI_IDispatchEx() override;
 
     void bind(const std::weak_ptr<JSAPI>& api, const std::weak_ptr<ActiveXBrowserHost>& host);
+    // The host that converts values and settles promises from now on.
+    void bindHost(const std::weak_ptr<ActiveXBrowserHost>& host) { m_host = host; }
     void unbindApi() { m_api.reset(); }
     void setReadyState(LONG state) { m_readyState = state; }
     LONG readyState() const { return m_readyState; }

@@ -31,6 +31,8 @@ void AlienWireling::init(const std::shared_ptr<AlienLarvae>& larvae)
     m_spawnId = larvae->getSpawnId();
     m_objectId = larvae->getObjectId();
     m_valid = true;
+    m_release = std::make_shared<OnceCommand>();
+    m_release->command = VariantList{variant("RelObj"), variant(m_spawnId), variant(m_objectId)};
     // The callbacks hold the object weakly: one whose page never answers
     // can still go (and release its page object).
     std::weak_ptr<AlienWireling> self = std::static_pointer_cast<AlienWireling>(JSAPI::shared_from_this());
@@ -55,29 +57,21 @@ void AlienWireling::init(const std::shared_ptr<AlienLarvae>& larvae)
 
 void AlienWireling::invalidate()
 {
-    if (!m_valid)
-        return;
     m_valid = false;
+    // The host reference goes with the first release, so a second does nothing.
     std::shared_ptr<WireBrowserHost> host = m_wireHost.lock();
     m_wireHost.reset();
-    // With its host gone there is nobody left to tell.
-    if (m_objectId == 0 || !host)
+    if (!host || m_objectId == 0 || !m_release)
         return;
-    // Queued behind the commands that still wait for the member names, so
-    // that the release never overtakes them; a failed start sends nothing.
-    const std::weak_ptr<WireBrowserHost> weak = host;
-    const VariantList release{variant("RelObj"), variant(m_spawnId), variant(m_objectId)};
-    m_ready.done([weak, release]() {
-        std::shared_ptr<WireBrowserHost> live = weak.lock();
-        if (!live)
-            return;
-        try {
-            live->sendCommand(release);
-        } catch (const std::exception& e) {
-            Log::warn("AlienWireling", std::string("Releasing a page object failed: ") + e.what(), __FILE__,
-                      __LINE__, "PB::HostWire::AlienWireling::invalidate");
-        }
-    });
+    // Behind the commands that still wait for the member names, so that the
+    // release never overtakes them; after a failed start, or at the
+    // instance's shutdown, it goes without them.
+    try {
+        host->sendOnce(m_ready, m_release);
+    } catch (const std::exception& e) {
+        Log::warn("AlienWireling", std::string("Releasing a page object failed: ") + e.what(), __FILE__, __LINE__,
+                  "PB::HostWire::AlienWireling::invalidate");
+    }
 }
 
 void AlienWireling::getMemberNames(std::vector<std::string>& names) const
@@ -118,7 +112,10 @@ std::shared_ptr<WireBrowserHost> AlienWireling::sender() const
 Promise<variant> AlienWireling::whenReady(VariantList command)
 {
     std::weak_ptr<WireBrowserHost> host = sender();
-    return m_ready.then<variant>([host, command]() {
+    const std::shared_ptr<const OnceCommand> release = m_release;
+    return m_ready.then<variant>([host, release, command]() {
+        if (release->sent)
+            throw object_invalidated();
         std::shared_ptr<WireBrowserHost> live = host.lock();
         if (!live)
             throw std::bad_cast();
@@ -129,9 +126,10 @@ Promise<variant> AlienWireling::whenReady(VariantList command)
 void AlienWireling::sendWhenReady(VariantList command)
 {
     std::weak_ptr<WireBrowserHost> host = sender();
-    m_ready.done([host, command]() {
+    const std::shared_ptr<const OnceCommand> release = m_release;
+    m_ready.done([host, release, command]() {
         std::shared_ptr<WireBrowserHost> live = host.lock();
-        if (!live)
+        if (!live || release->sent)
             return;
         try {
             live->sendCommand(command);

@@ -5,13 +5,16 @@
 // the object's member names (which answer hasProperty and hasMethod from a
 // cache). Letting the last reference go, or invalidate(), sends "RelObj"
 // (never for object 0, a spawn's browser object), after any command still
-// waiting for the names.
+// waiting for the names; when the names never come it goes once the page
+// refused them, or at the instance's shutdown, and the waiting commands are
+// dropped. So the page never keeps an object the plug-in has let go.
 
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "HostWire/OnceCommand.h"
 #include "ScriptingCore/JSObject.h"
 
 namespace PB {
@@ -69,6 +72,8 @@ private:
     std::weak_ptr<WireBrowserHost> m_wireHost;
     Promise<void> m_ready;
     bool m_valid = false;
+    // The "RelObj" of this object; commands still waiting once it went out are dropped.
+    std::shared_ptr<OnceCommand> m_release;
     std::vector<std::string> m_names;
     std::uint32_t m_spawnId = 0;
     std::uint32_t m_objectId = 0;

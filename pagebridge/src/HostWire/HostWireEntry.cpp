@@ -5,6 +5,7 @@
 
 #include "HostWire/WireColony.h"
 #include "HostWire/WireMessages.h"
+#include "PluginCore/FactoryBase.h"
 #include "ScriptingCore/Log.h"
 
 namespace PB {
@@ -79,9 +80,12 @@ extern "C" std::uint8_t HostWire_Init(const WireHostFuncs* hostFuncs, WireModule
         return 1;
     try {
         // The colony first: the first one starts logging, so this line is kept.
+        const bool starting = WireColony::findColony(0) == nullptr;
         std::shared_ptr<WireColony> colony = WireColony::getColony(0);
         PB::Log::info("HostWire", "Initializing HostWire plugin", __FILE__, __LINE__, "HostWire_Init");
         colony->setHostFuncs(*hostFuncs);
+        if (starting)
+            getPluginFactory()->onModuleStart();
     } catch (...) {
         return 1;
     }
@@ -96,7 +100,10 @@ extern "C" std::uint8_t HostWire_Finit()
 {
     PB::Log::info("HostWire", "Finalizing HostWire plugin", __FILE__, __LINE__, "HostWire_Finit");
     try {
+        const bool started = PB::HostWire::WireColony::findColony(0) != nullptr;
         PB::HostWire::WireColony::finalizeColony(0);
+        if (started)
+            getPluginFactory()->onModuleStop();
     } catch (...) {
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "HostWire/WireBrowserHost.h"
 
+#include <algorithm>
 #include <stdexcept>
 #include <typeinfo>
 
@@ -123,6 +124,39 @@ Promise<variant> WireBrowserHost::sendCommand(VariantList message)
     return colony->sendCommand(std::move(message), host);
 }
 
+void WireBrowserHost::sendOnce(const Promise<void>& after, const std::shared_ptr<OnceCommand>& command)
+{
+    if (command->sent)
+        return;
+    if (m_destroySent || !after.valid()) {
+        sendNow(*command);
+        return;
+    }
+    m_owed.erase(std::remove_if(m_owed.begin(), m_owed.end(),
+                                [](const std::shared_ptr<OnceCommand>& owed) { return owed->sent; }),
+                 m_owed.end());
+    m_owed.push_back(command);
+    const std::weak_ptr<WireBrowserHost> weak = weakSelf();
+    const auto send = [weak, command]() {
+        if (std::shared_ptr<WireBrowserHost> host = weak.lock())
+            host->sendNow(*command);
+    };
+    after.done(send, [send](std::exception_ptr) { send(); });
+}
+
+void WireBrowserHost::sendNow(OnceCommand& command)
+{
+    if (command.sent)
+        return;
+    command.sent = true;
+    try {
+        sendCommand(command.command);
+    } catch (const std::exception& e) {
+        Log::warn("HostWire", std::string("A command to the page failed: ") + e.what(), __FILE__, __LINE__,
+                  "PB::HostWire::WireBrowserHost::sendNow");
+    }
+}
+
 void WireBrowserHost::whenReady(std::function<void(WireBrowserHost&)> call)
 {
     const std::weak_ptr<WireBrowserHost> weak = weakSelf();
@@ -187,6 +221,12 @@ void WireBrowserHost::shutdown()
     BrowserHost::shutdown();
     m_window.reset();
     m_document.reset();
+    // What waited for the page (releases of page objects whose start never
+    // ended) goes now, before the page hears that the instance is gone.
+    std::vector<std::shared_ptr<OnceCommand>> owed;
+    owed.swap(m_owed);
+    for (const std::shared_ptr<OnceCommand>& command : owed)
+        sendNow(*command);
     if (std::shared_ptr<WireColony> colony = m_colony.lock()) {
         try {
             colony->sendCommand(VariantList{variant("Destroy"), variant(m_browserSpawnId)}, nullptr);

@@ -13,8 +13,10 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HostWire/LocalWireling.h"
+#include "HostWire/OnceCommand.h"
 #include "ScriptingCore/BrowserHost.h"
 
 namespace PB {
@@ -58,6 +60,11 @@ public:
     // it are written for this instance).
     Promise<variant> sendCommand(VariantList message);
 
+    // Sends the command once `after` has settled, either way, or at this
+    // host's shutdown if that comes first (at once when either already has);
+    // its answer is not awaited.
+    void sendOnce(const Promise<void>& after, const std::shared_ptr<OnceCommand>& command);
+
     // --- plug-in objects the page side may address
     // Kept alive while registered (auto-release) or not; replaces any entry of the id.
     LocalWireling registerObject(const JSAPIPtr& object, std::uint32_t id);
@@ -88,6 +95,7 @@ private:
     std::shared_ptr<WireBrowserHost> self();
     std::weak_ptr<WireBrowserHost> weakSelf();
     void onBrowserAnswer(const variant& answer, const Deferred<void>& ready);
+    void sendNow(OnceCommand& command);
     // Runs the call on the browser object once the host is ready.
     void whenReady(std::function<void(WireBrowserHost&)> call);
     // The browser object's answer to method(object), read strictly as a T.
@@ -103,6 +111,8 @@ private:
     JSObjectPtr m_window;
     JSObjectPtr m_document;
     std::map<std::uint32_t, LocalWireling> m_objects;
+    // Commands of sendOnce still waiting for their occasion.
+    std::vector<std::shared_ptr<OnceCommand>> m_owed;
     bool m_destroySent = false;
 };
 

@@ -8,6 +8,7 @@
 #include <win32/kernel.h>
 
 #include "HostWire/AlienLarvae.h"
+#include "HostWire/CommandIds.h"
 #include "HostWire/MethodRefs.h"
 #include "HostWire/WireBrowserHost.h"
 #include "HostWire/WireMessages.h"
@@ -141,10 +142,7 @@ Promise<std::string> WireColony::callHost(VariantList message)
     const std::string text = toJsonText(variantToJson(variant(std::move(message))));
     if (!m_hostFuncs.call)
         return Promise<std::string>(std::make_exception_ptr(script_error("The host takes no commands")));
-    // A wrapped counter skips ids that still wait for an answer (and 0).
-    std::uint32_t id = m_nextCommandId++;
-    while (id == 0 || m_pendingCommands.count(id))
-        id = m_nextCommandId++;
+    const std::uint32_t id = takeCommandId(m_nextCommandId, m_pendingCommands);
     Deferred<std::string> deferred;
     m_pendingCommands.emplace(id, deferred);
     Promise<std::string> answer = deferred.promise();

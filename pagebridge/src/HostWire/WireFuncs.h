@@ -44,13 +44,16 @@ std::uint8_t HostWire_Finit();
 namespace PB {
 namespace HostWire {
 
-// Results of the module's `call`.
+// Results of the module's `call`. Only a dispatched command is answered
+// through the host's `cb`; for the others the code is the whole answer,
+// except that a command whose arguments cannot be read gets a "Malformed
+// JSON request" reply besides kNotJson.
 enum CallResult : std::uint8_t {
-    kDispatched = 1,      // exactly one answer follows, now or later
-    kNotJson = 2,         // answered with a "Malformed JSON request" error
-    kNotCommand = 3,      // not a [name, arguments...] array; answered with an error
-    kUnknownCommand = 4,  // no such command; answered with an error
-    kNoColony = 5,        // HostWire_Init has not set this colony up; nothing is answered
+    kDispatched = 1,      // exactly one reply follows, now or later
+    kNotJson = 2,         // the text is not JSON (or its arguments cannot be read)
+    kNotCommand = 3,      // not a [name, arguments...] array
+    kUnknownCommand = 4,  // no such command
+    kNoColony = 5,        // HostWire_Init has not set this colony up
 };
 
 // Results of the module's `cb`.

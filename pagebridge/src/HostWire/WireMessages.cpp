@@ -1,7 +1,6 @@
 #include "HostWire/WireMessages.h"
 
 #include <memory>
-#include <sstream>
 
 #include "HostWire/WireBrowserHost.h"
 #include "HostWire/WireColony.h"
@@ -23,13 +22,15 @@ std::string toJsonText(const Json::Value& value)
 
 bool parseJson(const std::string& text, Json::Value& root)
 {
-    Json::CharReaderBuilder builder;
-    builder["collectComments"] = false;
-    // One value and nothing after it: a message with trailing text is malformed.
-    builder["failIfExtra"] = true;
-    std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-    std::string errors;
-    return reader->parse(text.data(), text.data() + text.size(), &root, &errors);
+    // The classic reader takes the first value and leaves any text after it
+    // alone. One nested past its depth limit makes it throw; such a text
+    // counts as not JSON, like any other it refuses.
+    Json::Reader reader;
+    try {
+        return reader.parse(text.data(), text.data() + text.size(), root, false);
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 VariantList errorReply(const std::string& error, const std::string& message)
@@ -58,23 +59,17 @@ void makeErrorResponse(WireColony& colony, std::uint32_t commandId, std::excepti
 
 std::uint8_t WireColony::onCommand(std::uint32_t commandId, std::string text)
 {
-    // Every malformed command is answered, so that a host waiting on the id
-    // learns of it; the result code tells the same.
+    // A text that is no command gets no reply: the result code is the answer.
     Json::Value root;
-    if (!parseJson(text, root)) {
-        sendResponse(commandId, errorReply("Malformed JSON request", "The command is not JSON"));
+    if (!parseJson(text, root))
         return kNotJson;
-    }
-    if (!root.isArray() || root.empty() || !root[0].isString()) {
-        sendResponse(commandId, errorReply("Malformed JSON request", "A command is an array [name, arguments...]"));
+    if (!root.isArray() || root.empty() || !root[0].isString())
         return kNotCommand;
-    }
     const std::string name = root[0].asString();
     auto handler = commandHandlers().find(name);
-    if (handler == commandHandlers().end()) {
-        sendResponse(commandId, errorReply("Malformed JSON request", "Unknown command: " + name));
+    if (handler == commandHandlers().end())
         return kUnknownCommand;
-    }
+    // A value that cannot be read leaves from here; the entry point answers it.
     VariantList args;
     for (Json::ArrayIndex i = 1; i < root.size(); ++i)
         args.push_back(jsonToVariant(root[i], *this));
@@ -118,7 +113,9 @@ variant handleCommandResponse(WireColony& colony, const std::shared_ptr<WireBrow
         const Json::Value detail = root.size() > 1 ? root[1] : Json::Value(Json::objectValue);
         if (detail.isObject() && detail.isMember("message")) {
             const Json::Value& message = detail["message"];
-            throw script_error(message.isString() ? message.asString() : toJsonText(message));
+            // The member as text; an object or array (which has none) as its JSON.
+            throw script_error(message.isConvertibleTo(Json::stringValue) ? message.asString()
+                                                                           : toJsonText(message));
         }
         throw script_error("Unknown error returned from page: " + text);
     }

@@ -19,7 +19,8 @@ class WireColony;
 
 // The compact text of a value: no blanks, no newline.
 std::string toJsonText(const Json::Value& value);
-// Reads one JSON value; false when the text is not exactly one.
+// Reads the first JSON value of the text (comments skipped, text after it
+// ignored); false when there is none.
 bool parseJson(const std::string& text, Json::Value& root);
 
 // ["error", {"error": error, "message": message}]

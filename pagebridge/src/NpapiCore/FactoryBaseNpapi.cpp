@@ -1,15 +1,22 @@
-// The factory operation that makes the NPAPI adapter's instance objects;
-// kept with the adapter so that the framework library does not need it.
+// The NPAPI adapter's part of the base factory: what createNpapiPlugin makes
+// unless the product's factory replaces it. Installed when the library is
+// loaded; the adapter's link options keep this file in every program that
+// links the adapter.
 
 #include "NpapiCore/NpapiPluginWin.h"
 #include "PluginCore/FactoryBase.h"
 
-namespace PB {
+namespace {
 
-std::shared_ptr<Npapi::NpapiPlugin> FactoryBase::createNpapiPlugin(
-    const std::shared_ptr<Npapi::NpapiBrowserHost>& host, const std::string& mimetype)
+std::shared_ptr<PB::Npapi::NpapiPlugin> makeNpapiPluginWin(const std::shared_ptr<PB::Npapi::NpapiBrowserHost>& host,
+                                                           const std::string& mimetype)
 {
-    return std::make_shared<Npapi::NpapiPluginWin>(host, mimetype);
+    return std::make_shared<PB::Npapi::NpapiPluginWin>(host, mimetype);
 }
 
-}  // namespace PB
+}  // namespace
+
+extern "C" {
+extern const bool pb_npapi_factory_part;
+}
+const bool pb_npapi_factory_part = PB::FactoryBase::installNpapiPart(&makeNpapiPluginWin);

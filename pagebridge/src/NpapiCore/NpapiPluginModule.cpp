@@ -32,9 +32,21 @@ constexpr int asyncCallVersion = 19;
 NpapiPluginModule::NpapiPluginModule() : m_threadId(GetCurrentThreadId())
 {
     std::memset(&NPNFuncs, 0, sizeof(NPNFuncs));
+    try {
+        if (const FactoryBasePtr factory = getPluginFactory())
+            factory->onModuleStart();
+    } catch (...) {
+    }
 }
 
-NpapiPluginModule::~NpapiPluginModule() = default;
+NpapiPluginModule::~NpapiPluginModule()
+{
+    try {
+        if (const FactoryBasePtr factory = getPluginFactory())
+            factory->onModuleStop();
+    } catch (...) {
+    }
+}
 
 NpapiPluginModule* NpapiPluginModule::GetModule(const void* key)
 {

@@ -5,19 +5,33 @@
 namespace PB {
 
 namespace {
+
+// What the loader knows of the image holding this code.
+const Dl_info* thisImage()
+{
+    static Dl_info info{};
+    static const bool found = dladdr(reinterpret_cast<void*>(&thisImage), &info) != 0;
+    return found ? &info : nullptr;
+}
+
 std::string findModulePath()
 {
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&findModulePath), &info) == 0 || !info.dli_fname)
-        return std::string();
-    return info.dli_fname;
+    const Dl_info* info = thisImage();
+    return info && info->dli_fname ? info->dli_fname : std::string();
 }
+
 }  // namespace
 
 const std::string& getModulePath()
 {
     static const std::string path = findModulePath();
     return path;
+}
+
+HINSTANCE getModuleHandle()
+{
+    const Dl_info* info = thisImage();
+    return info ? static_cast<HINSTANCE>(info->dli_fbase) : nullptr;
 }
 
 }  // namespace PB

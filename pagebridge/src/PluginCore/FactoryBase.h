@@ -62,18 +62,27 @@ public:
     virtual PluginWindowlessWin* createPluginWindowless(const WindowContextWindowless& context);
 
     // The NPAPI adapter's instance object for the host and MIME type, in one
-    // allocation. Not virtual and defined by the adapter's own library
-    // (pb_npapi): only programs that use the adapter need the definition.
-    std::shared_ptr<Npapi::NpapiPlugin> createNpapiPlugin(const std::shared_ptr<Npapi::NpapiBrowserHost>& host,
-                                                          const std::string& mimetype);
-
+    // allocation.
+    virtual std::shared_ptr<Npapi::NpapiPlugin> createNpapiPlugin(const std::shared_ptr<Npapi::NpapiBrowserHost>& host,
+                                                                  const std::string& mimetype);
     // The ActiveX adapter's COM face of a scriptable object (one reference
-    // for the caller; null when it cannot be made), and the application of
-    // the module's control registry script. Like createNpapiPlugin, defined
-    // by the adapter's library (pb_activex).
-    IDispatchEx* createCOMJavascriptObject(const std::shared_ptr<BrowserHost>& host, const std::weak_ptr<JSAPI>& api,
-                                           bool autoRelease);
-    HRESULT updateRegistry(bool doRegister);
+    // for the caller; null when it cannot be made).
+    virtual IDispatchEx* createCOMJavascriptObject(const std::shared_ptr<BrowserHost>& host,
+                                                   const std::weak_ptr<JSAPI>& api, bool autoRelease);
+    // Applies the module's control registry script.
+    virtual HRESULT updateRegistry(bool doRegister);
+
+    // What the three operations above do unless a subclass replaces them
+    // lives with the adapters, whose classes this library does not know:
+    // each adapter's library installs its part when it is loaded. Without
+    // it they make nothing (E_NOTIMPL for the registry).
+    using NpapiPluginMaker = std::shared_ptr<Npapi::NpapiPlugin> (*)(const std::shared_ptr<Npapi::NpapiBrowserHost>&,
+                                                                      const std::string&);
+    using COMJavascriptObjectMaker = IDispatchEx* (*)(const std::shared_ptr<BrowserHost>&, const std::weak_ptr<JSAPI>&,
+                                                      bool);
+    using RegistryUpdater = HRESULT (*)(bool);
+    static bool installNpapiPart(NpapiPluginMaker makePlugin);
+    static bool installActiveXPart(COMJavascriptObjectMaker makeObject, RegistryUpdater updateRegistry);
 };
 
 using FactoryBasePtr = std::shared_ptr<FactoryBase>;

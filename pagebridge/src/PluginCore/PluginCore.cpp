@@ -173,14 +173,12 @@ void PluginCore::setParams(const VariantMap& params)
                 DOM::WindowPtr window = m_host->getDOMWindow();
                 if (!window)
                     throw std::runtime_error("no DOM window");
-                Promise<JSObjectPtr> handler(window->getJSObject()->getProperty(text));
-                handler.done([self, this, key](JSObjectPtr object) {
-                    if (self.expired())
-                        return;
-                    if (object)
-                        m_params[key] = object;
-                    else
-                        m_params[key] = PBNull();
+                // Whether the page answers at once or later, what it names is
+                // read the same way (a failed lookup stores nothing).
+                const variant value = entry.second;
+                window->getJSObject()->getProperty(text).done([self, this, key, value](variant found) {
+                    if (!self.expired())
+                        storeEventHandler(key, found, value);
                 });
                 Log::trace("PluginCore", "Found <param> event handler: " + key, __FILE__, __LINE__,
                            "PB::PluginCore::setParams");
@@ -192,6 +190,22 @@ void PluginCore::setParams(const VariantMap& params)
                       "PB::PluginCore::setParams");
             m_params[key] = entry.second;
         }
+    }
+}
+
+void PluginCore::storeEventHandler(const std::string& key, const variant& found, const variant& value)
+{
+    try {
+        const JSObjectPtr object = found.convert_cast<JSObjectPtr>();
+        if (object)
+            m_params[key] = object;
+        else
+            m_params[key] = PBNull();
+    } catch (const std::exception& e) {
+        // Something other than a function: kept as the parameter's value.
+        Log::warn("PluginCore", "Exception processing <param> " + key + ": " + e.what(), __FILE__, __LINE__,
+                  "PB::PluginCore::setParams");
+        m_params[key] = value;
     }
 }
 

@@ -65,6 +65,11 @@ protected:
     JSAPIPtr m_api;
     boost::optional<bool> m_windowLessParam;
     bool m_scriptingOnly = false;
+
+private:
+    // Stores what an "on…" parameter names on the page: its page object
+    // (null for nothing), or, when that is no object, the parameter's own value.
+    void storeEventHandler(const std::string& key, const variant& found, const variant& value);
 };
 
 using PluginCorePtr = std::shared_ptr<PluginCore>;

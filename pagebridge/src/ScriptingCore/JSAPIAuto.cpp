@@ -201,6 +201,9 @@ void JSAPIAuto::dispatchEvent(std::string event, const VariantList& args)
 
 void JSAPIAuto::fireEventObject(std::string event, const VariantMap& members, const VariantList& arguments)
 {
+    // An invalidated object fires nothing, its event attribute included.
+    if (!isValidObject())
+        return;
     JSAPIImpl::fireEventObject(event, members, arguments);
     JSObjectPtr handler;
     try {

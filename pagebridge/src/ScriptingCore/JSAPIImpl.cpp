@@ -97,12 +97,17 @@ void JSAPIImpl::removeEventHandler(std::string event, const JSObjectPtr& handler
 
 void JSAPIImpl::addEventSink(const JSObjectPtr& sink)
 {
+    // Like a handler, a sink must be there: its context is read from it.
+    if (!sink)
+        throw invalid_arguments();
     std::lock_guard<std::recursive_mutex> lock(m_eventMutex);
     eventSinks[sink->getContextID()][sink.get()] = sink;
 }
 
 void JSAPIImpl::removeEventSink(const JSObjectPtr& sink)
 {
+    if (!sink)
+        throw invalid_arguments();
     std::lock_guard<std::recursive_mutex> lock(m_eventMutex);
     eventSinks[sink->getContextID()].erase(sink.get());
 }

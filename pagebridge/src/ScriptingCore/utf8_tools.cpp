@@ -12,10 +12,16 @@ namespace {
     throw std::range_error("bad conversion");
 }
 
+const char32_t replacementCharacter = 0xFFFD;
+
+bool isSurrogate(char32_t value)
+{
+    return value >= 0xD800 && value <= 0xDFFF;
+}
+
 // Calls sink(code point) for each character from byte from on; rejects
 // stray continuation bytes, leads of five- and six-byte forms, overlong
-// forms, truncated sequences and values above U+10FFFF. Surrogate values
-// pass, as they do in the reverse direction.
+// forms, truncated sequences, encoded surrogates and values above U+10FFFF.
 template <typename Sink>
 void decode_utf8(const std::string& text, Sink sink, std::size_t from = 0)
 {
@@ -49,7 +55,7 @@ void decode_utf8(const std::string& text, Sink sink, std::size_t from = 0)
                 fail();
             value = (value << 6) | (next & 0x3F);
         }
-        if (value < smallest[extra] || value > 0x10FFFF)
+        if (value < smallest[extra] || value > 0x10FFFF || isSurrogate(value))
             fail();
         sink(value);
     }
@@ -104,7 +110,12 @@ std::string wstring_to_utf8(const std::wstring& wide)
     std::string utf8;
     utf8.reserve(wide.size());
     for (wchar_t unit : wide) {
-        const auto c = static_cast<std::uint32_t>(unit);
+        // A wide character holds a code point here; a value that is none
+        // (negative, above U+10FFFF, a lone surrogate) is written as U+FFFD,
+        // so that the text stays valid UTF-8 and no caller has to fail.
+        auto c = static_cast<std::uint32_t>(unit);
+        if (c > 0x10FFFF || isSurrogate(c))
+            c = replacementCharacter;
         if (c < 0x80) {
             utf8.push_back(static_cast<char>(c));
         } else if (c < 0x800) {
@@ -114,13 +125,11 @@ std::string wstring_to_utf8(const std::wstring& wide)
             utf8.push_back(static_cast<char>(0xE0 | (c >> 12)));
             utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
             utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else if (c <= 0x10FFFF) {
+        } else {
             utf8.push_back(static_cast<char>(0xF0 | (c >> 18)));
             utf8.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
             utf8.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
             utf8.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-        } else {
-            fail();
         }
     }
     return utf8;

@@ -7,11 +7,12 @@
 
 namespace PB {
 
-// Throws std::range_error("bad conversion") on invalid, overlong or truncated input.
+// Throws std::range_error("bad conversion") on invalid, overlong or truncated
+// input and on encoded surrogates, which are no characters.
 std::wstring utf8_to_wstring(std::string utf8);
 
-// Throws std::range_error("bad conversion") for values that are no code point
-// (above 0x10FFFF). Lone surrogates are written as three-byte sequences.
+// Never fails: a value that is no code point (negative, above 0x10FFFF, a
+// lone surrogate) is written as U+FFFD.
 std::string wstring_to_utf8(const std::wstring& wide);
 
 // Characters beyond the Basic Multilingual Plane become surrogate pairs.

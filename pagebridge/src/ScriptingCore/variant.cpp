@@ -25,7 +25,14 @@ variant::variant() noexcept : m_less(&variant_detail::never_less) {}
 
 variant::variant(const variant& other) : m_content(other.m_content), m_less(other.m_less) {}
 
-variant::variant(variant&& other) noexcept : m_content(std::move(other.m_content)), m_less(other.m_less) {}
+// The source of a move is left without content; it gets the comparator of
+// that state too, so that it orders as empty instead of failing a read of a
+// content it no longer has.
+variant::variant(variant&& other) noexcept : m_content(std::move(other.m_content)), m_less(other.m_less)
+{
+    other.m_content = boost::any();
+    other.m_less = &variant_detail::never_less;
+}
 
 variant& variant::operator=(const variant& other)
 {
@@ -43,6 +50,7 @@ variant& variant::operator=(variant&& other) noexcept
         m_content.swap(other.m_content);
         other.m_content = boost::any();
         m_less = other.m_less;
+        other.m_less = &variant_detail::never_less;
     }
     return *this;
 }

@@ -24,7 +24,7 @@ void addSystemClass(State& s, const wchar_t* name, WNDPROC proc, UINT style, int
   cls->proc = proc;
   cls->windowExtra = windowExtra;
   cls->system = true;
-  s.classes[upperAscii(name)] = cls;
+  s.classes.emplace(upperAscii(name), cls);
 }
 
 void addSystemClasses(State& s) {

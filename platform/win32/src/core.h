@@ -75,6 +75,8 @@ struct Window {
   bool paintPending = false;
   bool erasePending = false;
   RECT update{};
+  bool hasRegion = false;  // SetWindowRgn: the part shown, in window coordinates
+  RECT region{};
   std::shared_ptr<ControlState> control;
   std::shared_ptr<DialogState> dialog;
 };
@@ -116,7 +118,9 @@ struct ThreadQueue {
 
 struct State {
   std::map<HWND, std::shared_ptr<Window>> windows;
-  std::map<std::wstring, std::shared_ptr<WindowClass>> classes;  // by upper-case name
+  // By upper-case name. A name may be registered once per module (instance
+  // handle): the system's classes, and an application's classes of several modules.
+  std::multimap<std::wstring, std::shared_ptr<WindowClass>> classes;
   ATOM nextAtom = 0xC000;
   uintptr_t nextHandle = 0;
   std::map<DWORD, std::shared_ptr<ThreadQueue>> queues;
@@ -137,7 +141,10 @@ std::string handleText(const void* handle);
 // Windows.
 std::shared_ptr<Window> findWindowLocked(HWND hwnd);
 std::shared_ptr<Window> findWindow(HWND hwnd);
-std::shared_ptr<WindowClass> findClassLocked(LPCWSTR nameOrAtom);
+// The class a module (instance handle) means by a name or atom: its own
+// class of that name, else an application-global one, else the system's,
+// else another module's (for callers that pass no or another instance).
+std::shared_ptr<WindowClass> findClassLocked(LPCWSTR nameOrAtom, HINSTANCE instance = nullptr);
 // Screen rectangle of the window and screen position of its client area's origin.
 RECT screenRectLocked(const Window& window);
 POINT clientOriginLocked(const Window& window);

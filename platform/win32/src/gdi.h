@@ -6,7 +6,7 @@
 namespace win32 {
 namespace detail {
 
-enum class GdiKind { Font, Brush, Pen, Bitmap, DC, Icon, ImageList };
+enum class GdiKind { Font, Brush, Pen, Bitmap, DC, Icon, ImageList, Region };
 
 struct GdiObject {
   explicit GdiObject(GdiKind k) : kind(k) {}
@@ -65,6 +65,11 @@ struct DCObject : GdiObject {
   COLORREF backColor = 0xFFFFFF;
   int backMode = OPAQUE;
   std::vector<desktop::TextOut> drawn;
+};
+
+struct RegionObject : GdiObject {
+  RegionObject() : GdiObject(GdiKind::Region) {}
+  RECT box{};  // empty for an empty region
 };
 
 struct ImageListObject : GdiObject {

@@ -19,7 +19,7 @@ std::shared_ptr<Window> findWindow(HWND hwnd) {
   return findWindowLocked(hwnd);
 }
 
-std::shared_ptr<WindowClass> findClassLocked(LPCWSTR nameOrAtom) {
+std::shared_ptr<WindowClass> findClassLocked(LPCWSTR nameOrAtom, HINSTANCE instance) {
   if (!nameOrAtom) return nullptr;
   auto& classes = state().classes;
   if (IS_INTRESOURCE(nameOrAtom)) {
@@ -28,8 +28,21 @@ std::shared_ptr<WindowClass> findClassLocked(LPCWSTR nameOrAtom) {
       if (entry.second->atom == atom) return entry.second;
     return nullptr;
   }
-  auto found = classes.find(upperAscii(nameOrAtom));
-  return found == classes.end() ? nullptr : found->second;
+  auto range = classes.equal_range(upperAscii(nameOrAtom));
+  std::shared_ptr<WindowClass> global, system, other;
+  for (auto it = range.first; it != range.second; ++it) {
+    const auto& cls = it->second;
+    if (cls->system) {
+      system = cls;
+    } else if (cls->instance == instance) {
+      return cls;
+    } else if (cls->style & CS_GLOBALCLASS) {
+      if (!global) global = cls;
+    } else if (!other) {
+      other = cls;
+    }
+  }
+  return global ? global : system ? system : other;
 }
 
 std::shared_ptr<DialogState> dialogState(HWND hwnd) {
@@ -158,7 +171,15 @@ ATOM registerClass(const WNDCLASSEXW& wc) {
   Guard guard(desktopMutex());
   State& s = state();
   std::wstring key = upperAscii(wc.lpszClassName);
-  if (s.classes.count(key)) {
+  // Taken: a system class of the name, or one of the same module; a global
+  // class takes the name from every module.
+  bool taken = false;
+  auto range = s.classes.equal_range(key);
+  for (auto it = range.first; it != range.second; ++it) {
+    const auto& cls = it->second;
+    if (cls->system || cls->instance == wc.hInstance || ((cls->style | wc.style) & CS_GLOBALCLASS)) taken = true;
+  }
+  if (taken) {
     guard.unlock();
     record("RegisterClassExW.failed", classText(wc.lpszClassName));
     SetLastError(ERROR_CLASS_ALREADY_EXISTS);
@@ -176,7 +197,7 @@ ATOM registerClass(const WNDCLASSEXW& wc) {
   cls->smallIcon = wc.hIconSm;
   cls->cursor = wc.hCursor;
   cls->background = wc.hbrBackground;
-  s.classes[key] = cls;
+  s.classes.emplace(key, cls);
   ATOM atom = cls->atom;
   guard.unlock();
   record("RegisterClassExW", classText(wc.lpszClassName));
@@ -351,9 +372,9 @@ ATOM RegisterClassW(const WNDCLASSW* wc) {
   return registerClass(ex);
 }
 
-BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
+BOOL UnregisterClassW(LPCWSTR className, HINSTANCE instance) {
   Guard guard(desktopMutex());
-  auto cls = findClassLocked(className);
+  auto cls = findClassLocked(className, instance);
   if (!cls || cls->system) {
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
@@ -362,15 +383,21 @@ BOOL UnregisterClassW(LPCWSTR className, HINSTANCE) {
     SetLastError(ERROR_CLASS_HAS_WINDOWS);
     return FALSE;
   }
-  state().classes.erase(upperAscii(cls->name));
+  auto& classes = state().classes;
+  for (auto it = classes.begin(); it != classes.end(); ++it) {
+    if (it->second == cls) {
+      classes.erase(it);
+      break;
+    }
+  }
   guard.unlock();
   record("UnregisterClassW", toUtf8(cls->name));
   return TRUE;
 }
 
-BOOL GetClassInfoExW(HINSTANCE, LPCWSTR className, WNDCLASSEXW* wc) {
+BOOL GetClassInfoExW(HINSTANCE instance, LPCWSTR className, WNDCLASSEXW* wc) {
   Guard guard(desktopMutex());
-  auto cls = findClassLocked(className);
+  auto cls = findClassLocked(className, instance);
   if (!cls || !wc) {
     SetLastError(ERROR_CLASS_DOES_NOT_EXIST);
     return FALSE;
@@ -414,7 +441,7 @@ HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR windowName, DWORD
   auto window = std::make_shared<Window>();
   {
     Guard guard(desktopMutex());
-    if (!validClassName(className) || !(window->cls = findClassLocked(className))) {
+    if (!validClassName(className) || !(window->cls = findClassLocked(className, instance))) {
       guard.unlock();
       record("CreateWindowExW.failed", classText(className));
       SetLastError(ERROR_CANNOT_FIND_WND_CLASS);
@@ -652,10 +679,16 @@ HWND GetDesktopWindow() { return nullptr; }
 
 HWND FindWindowExW(HWND parent, HWND childAfter, LPCWSTR className, LPCWSTR windowName) {
   Guard guard(desktopMutex());
+  // An atom names one class; a name, that class of every module.
   std::shared_ptr<WindowClass> cls;
-  if (className) {
+  bool byName = false;
+  std::wstring classKey;
+  if (className && IS_INTRESOURCE(className)) {
     cls = findClassLocked(className);
     if (!cls) return nullptr;
+  } else if (className) {
+    byName = true;
+    classKey = upperAscii(className);
   }
   std::vector<HWND> candidates;
   if (parent && parent != HWND_MESSAGE) {
@@ -675,6 +708,7 @@ HWND FindWindowExW(HWND parent, HWND childAfter, LPCWSTR className, LPCWSTR wind
     auto window = findWindowLocked(hwnd);
     if (!window) continue;
     if (cls && window->cls != cls) continue;
+    if (byName && upperAscii(window->cls->name) != classKey) continue;
     if (windowName && window->text != windowName) continue;
     return hwnd;
   }

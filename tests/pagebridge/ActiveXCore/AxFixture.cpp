@@ -61,6 +61,31 @@ com::ComPtr<IDispatchEx> AxFixture::apiWrapper(PB::JSAPIPtr* api, bool autoRelea
     return com::ComPtr<IDispatchEx>::adopt(host->getJSAPIWrapper(made, autoRelease));
 }
 
+DISPID AxFixture::dispId(IDispatchEx* face, const std::wstring& name)
+{
+    const com::Bstr text(name);
+    DISPID id = 0;
+    EXPECT_EQ(face->GetDispID(text.get(), 0, &id), S_OK) << com::toUtf8(name);
+    return id;
+}
+
+HRESULT AxFixture::call(IDispatchEx* face, const std::wstring& member, WORD flags,
+                        const std::vector<std::string>& args, const std::string& name)
+{
+    const DISPID id = dispId(face, member);
+    com::VariantArray block(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i)
+        browser->toVariant(page.evaluate(args[i]), &block[args.size() - 1 - i]);
+    DISPID named = DISPID_PROPERTYPUT;
+    const bool put = flags & DISPATCH_PROPERTYPUT;
+    DISPPARAMS params{block.data(), put ? &named : nullptr, static_cast<UINT>(args.size()), put ? 1u : 0u};
+    com::Variant result;
+    const HRESULT hr = face->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, &result, nullptr, nullptr);
+    if (result.vt != VT_EMPTY)
+        expose(name, result);
+    return hr;
+}
+
 std::string logOutcome(const std::string& name)
 {
     return "window." + name + ".then(function (v) { console.log('" + name +

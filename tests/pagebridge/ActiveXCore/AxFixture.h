@@ -36,6 +36,12 @@ protected:
     void expose(const std::string& name, const VARIANT& value);
     // The COM face of a new scriptable object of the test plug-in.
     com::ComPtr<IDispatchEx> apiWrapper(PB::JSAPIPtr* api = nullptr, bool autoRelease = true);
+    // The DISPID a plug-in object's face gives the member name.
+    DISPID dispId(IDispatchEx* face, const std::wstring& name);
+    // Calls the member with the page expressions as arguments (a property
+    // write with DISPATCH_PROPERTYPUT); a result goes to window[name].
+    HRESULT call(IDispatchEx* face, const std::wstring& member, WORD flags, const std::vector<std::string>& args,
+                 const std::string& name = "r");
 
     page::Page page;
     HWND window;

@@ -11,34 +11,7 @@
 
 namespace {
 
-class Bridge : public axtest::AxFixture {
-protected:
-    DISPID dispId(IDispatchEx* face, const std::wstring& name)
-    {
-        const com::Bstr text(name);
-        DISPID id = 0;
-        EXPECT_EQ(face->GetDispID(text.get(), 0, &id), S_OK) << com::toUtf8(name);
-        return id;
-    }
-    // Calls the member with the page expressions as arguments; the answer goes
-    // to window[name].
-    HRESULT call(IDispatchEx* face, const std::wstring& member, WORD flags, const std::vector<std::string>& args,
-                 const std::string& name = "r")
-    {
-        const DISPID id = dispId(face, member);
-        com::VariantArray block(args.size());
-        for (std::size_t i = 0; i < args.size(); ++i)
-            browser->toVariant(page.evaluate(args[i]), &block[args.size() - 1 - i]);
-        DISPID named = DISPID_PROPERTYPUT;
-        const bool put = flags & DISPATCH_PROPERTYPUT;
-        DISPPARAMS params{block.data(), put ? &named : nullptr, static_cast<UINT>(args.size()), put ? 1u : 0u};
-        com::Variant result;
-        const HRESULT hr = face->InvokeEx(id, LOCALE_USER_DEFAULT, flags, &params, &result, nullptr, nullptr);
-        if (result.vt != VT_EMPTY)
-            expose(name, result);
-        return hr;
-    }
-};
+class Bridge : public axtest::AxFixture {};
 
 struct CallCase {
     const char* name;
@@ -77,6 +50,93 @@ const CallCase kCalls[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Table, BridgeCall, testing::ValuesIn(kCalls),
                          [](const testing::TestParamInfo<CallCase>& info) { return std::string(info.param.name); });
+
+// A scriptable object with a default method (the empty name) and a method f,
+// both answering with their arguments.
+std::shared_ptr<PB::JSAPIAuto> callableApi()
+{
+    auto api = std::make_shared<PB::JSAPIAuto>("callable");
+    const auto answer = [](const std::string& who) {
+        return [who](const PB::VariantList& args) {
+            std::string text = who;
+            for (const PB::variant& arg : args)
+                text += " " + arg.convert_cast<std::string>();
+            return PB::Promise<PB::variant>(PB::variant(text));
+        };
+    };
+    api->registerMethod("", answer("itself"));
+    api->registerMethod("f", answer("f"));
+    return api;
+}
+
+struct ThisCase {
+    const char* name;
+    bool objectItself;  // DISPID_VALUE, else the method f
+    bool withThis;      // the this value as the named DISPID_THIS argument 0
+    const char* logged;
+};
+
+void PrintTo(const ThisCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class BridgeThis : public Bridge, public testing::WithParamInterface<ThisCase> {};
+
+TEST_P(BridgeThis, TheThisValueIsNoArgument)
+{
+    const ThisCase& c = GetParam();
+    auto api = callableApi();
+    auto face = com::ComPtr<IDispatchEx>::adopt(host->getJSAPIWrapper(api, false));
+    // Script order (3, 'x'): the last argument first, behind the this value.
+    com::VariantArray block(c.withThis ? 3 : 2);
+    const std::size_t first = c.withThis ? 1 : 0;
+    if (c.withThis) {
+        block[0].vt = VT_DISPATCH;
+        block[0].pdispVal = face.get();
+        face->AddRef();
+    }
+    block[first].vt = VT_BSTR;
+    block[first].bstrVal = com::allocBstr(L"x");
+    block[first + 1].vt = VT_I4;
+    block[first + 1].lVal = 3;
+    DISPID named = DISPID_THIS;
+    DISPPARAMS params{block.data(), c.withThis ? &named : nullptr, static_cast<UINT>(block.size()),
+                      c.withThis ? 1u : 0u};
+    const DISPID id = c.objectItself ? DISPID_VALUE : dispId(face.get(), L"f");
+    com::Variant result;
+    ASSERT_EQ(face->InvokeEx(id, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, &result, nullptr, nullptr), S_OK);
+    expose("r", result);
+    page.run(axtest::logOutcome("r"));
+    idle();
+    EXPECT_EQ(log(), (std::vector<std::string>{c.logged}));
+}
+
+const ThisCase kThisCases[] = {
+    {"MethodWithThis", false, true, "r: f 3 x"},
+    {"MethodWithoutThis", false, false, "r: f 3 x"},
+    {"ObjectItselfWithThis", true, true, "r: itself 3 x"},
+    // Without a this value DISPID_VALUE keeps its table name.
+    {"ObjectItselfWithoutThis", true, false, "r failed: The specified member does not exist: value"},
+};
+INSTANTIATE_TEST_SUITE_P(Table, BridgeThis, testing::ValuesIn(kThisCases),
+                         [](const testing::TestParamInfo<ThisCase>& info) { return std::string(info.param.name); });
+
+TEST_F(Bridge, ThePageCallsAnObjectWithADefaultMethodAsAFunction)
+{
+    auto api = callableApi();
+    com::Variant callable, plain;
+    callable.vt = plain.vt = VT_DISPATCH;
+    callable.pdispVal = host->getJSAPIWrapper(api, false);
+    plain.pdispVal = apiWrapper().detach();
+    expose("callable", callable);
+    expose("plain", plain);
+    page.run("console.log(typeof callable + ' ' + typeof plain);"
+             "callable(3, 'x').then(function (v) { console.log(v); });"
+             "callable.f(4).then(function (v) { console.log(v); });");
+    idle();
+    EXPECT_EQ(log(), (std::vector<std::string>{"function object", "itself 3 x", "f 4"}));
+}
 
 TEST_F(Bridge, NamesShareProcessWideDispids)
 {

@@ -1,6 +1,11 @@
-// The control: made through the class object, sited, given its parameters,
-// activated in place, deactivated and shut down.
+// The control: made through the class object, sited (and sited again),
+// given its parameters, activated in place with or without a window,
+// drawn, given input, deactivated and shut down.
 
+#include <win32/desktop.h>
+#include <win32/gdi.h>
+#include <win32/messages.h>
+#include <win32/rect.h>
 #include <win32/window.h>
 
 #include <ostream>
@@ -9,6 +14,7 @@
 #include "ActiveXCore/Guids.h"
 #include "AxFixture.h"
 #include "pagebridge/HostWire/TestPlugin.h"
+#include "PluginCore/Win/PluginWindowlessWin.h"
 #include "PropertyBag.h"
 
 namespace {
@@ -33,6 +39,20 @@ protected:
         com::Variant state;
         face->Invoke(DISPID_READYSTATE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &state, nullptr, nullptr);
         return state.lVal;
+    }
+    // Loads the control's parameters from a bag: each name with a boolean.
+    static void load(IOleObject* control, const std::vector<std::pair<std::wstring, bool>>& flags)
+    {
+        auto bag = com::ComPtr<comhost::PropertyBag>::adopt(new comhost::PropertyBag());
+        for (const auto& flag : flags) {
+            com::Variant value;
+            value.vt = VT_BOOL;
+            value.boolVal = flag.second ? VARIANT_TRUE : VARIANT_FALSE;
+            bag->add(flag.first, value);
+        }
+        ASSERT_EQ(com::queryInterface<IPersistPropertyBag>(control)->Load(static_cast<IPropertyBag*>(bag.get()),
+                                                                          nullptr),
+                  S_OK);
     }
     std::shared_ptr<hostwire_test::TestPlugin> plugin;
 };
@@ -82,6 +102,16 @@ TEST_F(Control, SitedLoadedActivatedDeactivatedAndShutDown)
     HWND controlWindow = nullptr;
     EXPECT_EQ(control.query<IOleInPlaceObject>()->GetWindow(&controlWindow), S_OK);
     EXPECT_TRUE(IsWindow(controlWindow));
+    // The container shows only part of it: the window's region says which.
+    const RECT clip{50, 0, 800, 600};
+    ASSERT_EQ(control.query<IOleInPlaceObject>()->SetObjectRects(&position, &clip), S_OK);
+    HRGN shown = CreateRectRgn(0, 0, 0, 0);
+    ASSERT_EQ(GetWindowRgn(controlWindow, shown), SIMPLEREGION);
+    RECT box{};
+    GetRgnBox(shown, &box);
+    const RECT visible{50, 0, 200, 100};
+    EXPECT_TRUE(EqualRect(&box, &visible));
+    DeleteObject(shown);
     // Ready once, announced once, although Load and activation both lead there.
     EXPECT_EQ(plugin->readyCalls, 1);
     EXPECT_EQ(site->changes(), (std::vector<DISPID>{DISPID_READYSTATE}));
@@ -157,6 +187,195 @@ TEST_F(Control, ReleasedWhileSitedTheControlStillShutsThePluginDown)
     control.query<IPersistPropertyBag>()->InitNew();
     control.reset();
     EXPECT_EQ(plugin->shutdownCalls, 1);
+}
+
+TEST_F(Control, AnswersEveryInterfaceOfAControl)
+{
+    com::ComPtr<IOleObject> control = create();
+    const struct {
+        const char* name;
+        IID iid;
+    } faces[] = {
+        {"IPBComEventSource", PB::ActiveX::DIID_IPBComEventSource},
+        {"IDispatch", IID_IDispatch},
+        {"IDispatchEx", IID_IDispatchEx},
+        {"IPageBridgeObject", IID_IPageBridgeObject},
+        {"IViewObjectEx", IID_IViewObjectEx},
+        {"IViewObject2", IID_IViewObject2},
+        {"IViewObject", IID_IViewObject},
+        {"IOleInPlaceObjectWindowless", IID_IOleInPlaceObjectWindowless},
+        {"IOleInPlaceObject", IID_IOleInPlaceObject},
+        {"IOleWindow", IID_IOleWindow},
+        {"IOleInPlaceActiveObject", IID_IOleInPlaceActiveObject},
+        {"IOleControl", IID_IOleControl},
+        {"IOleObject", IID_IOleObject},
+        {"IConnectionPointContainer", IID_IConnectionPointContainer},
+        {"IConnectionPoint", IID_IConnectionPoint},
+        {"IQuickActivate", IID_IQuickActivate},
+        {"IObjectWithSite", IID_IObjectWithSite},
+        {"IObjectSafety", IID_IObjectSafety},
+        {"IPersistPropertyBag", IID_IPersistPropertyBag},
+        {"IProvideClassInfo", IID_IProvideClassInfo},
+        {"IProvideClassInfo2", IID_IProvideClassInfo2},
+    };
+    const com::ComPtr<IUnknown> identity = control.query<IUnknown>();
+    for (const auto& face : faces) {
+        com::ComPtr<IUnknown> answered;
+        ASSERT_EQ(control->QueryInterface(face.iid, answered.putVoid()), S_OK) << face.name;
+        EXPECT_EQ(answered.query<IUnknown>().get(), identity.get()) << face.name;
+    }
+    com::ComPtr<IUnknown> none;
+    EXPECT_EQ(control->QueryInterface(IID_IPropertyBag, none.putVoid()), E_NOINTERFACE);
+}
+
+TEST_F(Control, QuickActivationSitesItAsSetClientSiteDoes)
+{
+    com::ComPtr<IOleObject> control = create();
+    QACONTAINER container{};
+    container.cbSize = sizeof container;
+    container.pClientSite = site.get();
+    container.pAdviseSink = site.get();
+    container.pPropertyNotifySink = site.get();
+    QACONTROL answer{};
+    answer.cbSize = sizeof answer;
+    ASSERT_EQ(control.query<IQuickActivate>()->QuickActivate(&container, &answer), S_OK);
+    EXPECT_TRUE(plugin->getHost());
+    EXPECT_EQ(answer.dwMiscStatus, 131473u);  // as its class's MiscStatus key says
+    EXPECT_EQ(answer.dwPropNotifyCookie, 0u);   // the ready state is told through the site instead
+    control.query<IPersistPropertyBag>()->InitNew();
+    EXPECT_EQ(site->changes(), (std::vector<DISPID>{DISPID_READYSTATE}));
+    control->SetClientSite(nullptr);
+}
+
+struct ResitingCase {
+    const char* name;
+    const char* sitings;  // c: SetClientSite, s: SetSite; ready after the first
+};
+
+void PrintTo(const ResitingCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class Resiting : public Control, public testing::WithParamInterface<ResitingCase> {};
+
+TEST_P(Resiting, ScriptCallsGoThroughTheCurrentHost)
+{
+    com::ComPtr<IOleObject> control = create();
+    std::weak_ptr<PB::BrowserHost> first;
+    for (const char* step = GetParam().sitings; *step; ++step) {
+        if (*step == 'c')
+            ASSERT_EQ(control->SetClientSite(site.get()), S_OK);
+        else
+            ASSERT_EQ(control.query<IObjectWithSite>()->SetSite(static_cast<IOleClientSite*>(site.get())), S_OK);
+        if (step == GetParam().sitings) {
+            control.query<IPersistPropertyBag>()->InitNew();
+            first = plugin->getHost();
+        }
+    }
+    EXPECT_TRUE(first.expired() || first.lock()->isShutDown());
+    ASSERT_FALSE(plugin->getHost()->isShutDown());
+    com::ComPtr<IDispatchEx> face = control.query<IDispatchEx>();
+    ASSERT_EQ(call(face.get(), L"add", DISPATCH_METHOD, {"2", "3"}), S_OK);
+    page.run(axtest::logOutcome("r"));
+    idle();
+    EXPECT_EQ(log(), (std::vector<std::string>{"r: 5"}));
+    control->SetClientSite(nullptr);
+}
+
+const ResitingCase kResitings[] = {
+    {"ClientSiteThenSite", "cs"},
+    {"SiteThenClientSite", "sc"},
+    {"ClientSiteTwice", "cc"},
+};
+INSTANTIATE_TEST_SUITE_P(Table, Resiting, testing::ValuesIn(kResitings),
+                         [](const testing::TestParamInfo<ResitingCase>& info) { return std::string(info.param.name); });
+
+class Windowless : public Control {
+protected:
+    void SetUp() override
+    {
+        control = create();
+        ASSERT_EQ(control->SetClientSite(site.get()), S_OK);
+        load(control.get(), {{L"windowless", true}});
+        ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, site.get(), window, &kPosition), S_OK);
+        ASSERT_EQ(control.query<IOleInPlaceObject>()->SetObjectRects(&kPosition, &kClip), S_OK);
+        pluginWindow = dynamic_cast<PB::PluginWindowlessWin*>(plugin->GetWindow());
+        ASSERT_TRUE(pluginWindow);
+    }
+    void TearDown() override { control->SetClientSite(nullptr); }
+
+    static constexpr RECT kPosition{10, 20, 310, 170};
+    static constexpr RECT kClip{0, 0, 200, 800};
+    com::ComPtr<IOleObject> control;
+    PB::PluginWindowlessWin* pluginWindow = nullptr;
+};
+
+TEST_F(Windowless, ThePluginWindowStandsWhereTheContainerPutsIt)
+{
+    HWND own = nullptr;
+    EXPECT_EQ(control.query<IOleWindow>()->GetWindow(&own), E_FAIL);
+    const PB::Rect position = pluginWindow->getWindowPosition();
+    EXPECT_EQ(position.left, 10);
+    EXPECT_EQ(position.top, 20);
+    EXPECT_EQ(pluginWindow->getWindowWidth(), 300);
+    EXPECT_EQ(pluginWindow->getWindowHeight(), 150);
+    const PB::Rect clip = pluginWindow->getWindowClipping();
+    EXPECT_EQ(clip.right, 200);
+    EXPECT_EQ(clip.bottom, 800);
+}
+
+TEST_F(Windowless, TheContainerDrawsItThroughItsView)
+{
+    HDC dc = GetDC(window);
+    const RECTL bounds{10, 20, 310, 170};
+    ASSERT_EQ(control.query<IViewObjectEx>()->Draw(DVASPECT_CONTENT, -1, nullptr, nullptr, nullptr, dc, &bounds,
+                                                   nullptr, nullptr, 0),
+              S_OK);
+    EXPECT_EQ(plugin->inputs, (std::vector<std::string>{"refresh 10,20,310,170"}));
+    // Nobody painted: the window drew its label.
+    const std::vector<win32::desktop::TextOut> drawn = win32::desktop::textDrawn(dc);
+    ASSERT_EQ(drawn.size(), 1u);
+    EXPECT_EQ(drawn[0].text, L"PageBridge Plugin");
+    ReleaseDC(window, dc);
+
+    // The plug-in asks for a repaint: the site invalidates the control's area.
+    ValidateRect(window, nullptr);
+    pluginWindow->InvalidateWindow();
+    RECT update{};
+    EXPECT_TRUE(GetUpdateRect(window, &update, FALSE));
+}
+
+TEST_F(Windowless, MessagesReachThePluginWithFocusAndCapture)
+{
+    const struct {
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+        const char* input;
+        bool focus;
+        bool capture;
+    } cases[] = {
+        {WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(15, 30), "mouse down 0 at 5,10", true, true},
+        {WM_LBUTTONUP, 0, MAKELPARAM(16, 31), "mouse up 0 at 6,11", true, false},
+        {WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(40, 50), "mouse down 1 at 30,30", true, true},
+        {WM_RBUTTONUP, 0, MAKELPARAM(40, 50), "mouse up 1 at 30,30", true, false},
+        {WM_KEYDOWN, 'A', 1, "key down 65", true, false},
+        {WM_KEYUP, 'A', static_cast<LPARAM>(0xC0000001u), "key up 65", true, false},
+    };
+    com::ComPtr<IOleInPlaceObjectWindowless> inPlace = control.query<IOleInPlaceObjectWindowless>();
+    for (const auto& c : cases) {
+        plugin->inputs.clear();
+        LRESULT result = -1;
+        EXPECT_EQ(inPlace->OnWindowMessage(c.message, c.wParam, c.lParam, &result), S_FALSE) << c.input;
+        EXPECT_EQ(plugin->inputs, std::vector<std::string>{c.input});
+        EXPECT_EQ(site->hasFocus(), c.focus) << c.input;
+        EXPECT_EQ(site->hasCapture(), c.capture) << c.input;
+    }
+    // Deactivated, the plug-in has no window any more.
+    ASSERT_EQ(control.query<IOleInPlaceObject>()->InPlaceDeactivate(), S_OK);
+    EXPECT_FALSE(plugin->GetWindow());
+    EXPECT_FALSE(site->hasFocus());
 }
 
 TEST_F(Control, ClassInformationComesFromTheTypeLibrary)

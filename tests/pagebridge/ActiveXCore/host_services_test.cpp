@@ -110,6 +110,29 @@ TEST_F(HostServices, APageWithItsOwnPromiseLibraryKeepsIt)
     EXPECT_EQ(log(), (std::vector<std::string>{"p: done", "made 1"}));
 }
 
+// The host's scheduler as the framework reaches it.
+class SchedulingHost : public PB::ActiveX::ActiveXBrowserHost {
+public:
+    using ActiveXBrowserHost::ActiveXBrowserHost;
+    using ActiveXBrowserHost::_scheduleAsyncCall;
+};
+
+TEST_F(HostServices, AfterShutdownNothingIsScheduledForTheMainThread)
+{
+    auto own = std::make_shared<SchedulingHost>(browser->webBrowser().get(), site.get());
+    int ran = 0;
+    const auto count = [](void* data) { ++*static_cast<int*>(data); };
+    ASSERT_TRUE(own->_scheduleAsyncCall(count, &ran));
+    EXPECT_EQ(ran, 0);  // posted, not run
+    idle();
+    EXPECT_EQ(ran, 1);
+    own->shutdown();
+    EXPECT_FALSE(own->_scheduleAsyncCall(count, &ran));
+    EXPECT_FALSE(own->ScheduleAsyncCall(count, &ran));
+    idle();
+    EXPECT_EQ(ran, 1);
+}
+
 struct SettleCase {
     const char* name;
     const char* steps;  // r: resolve, j: reject, i: invalidate

@@ -1,6 +1,9 @@
 // Page objects over IDispatch: reads, writes, calls and enumeration through
-// COM, from the main thread and from others, and after the host has gone.
+// COM, from the main thread and from others, and after the host has gone;
+// objects without IDispatchEx, objects that refuse a write by reference, and
+// the plug-in's own objects met as page objects.
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -12,6 +15,76 @@
 namespace {
 
 using PB::variant;
+
+// A page object behind another face, writing down how it is invoked: with
+// IDispatch only (it can neither enumerate nor delete), or with IDispatchEx
+// refusing writes by reference as objects do that take plain values.
+class Face final : public com::RefCounted<IDispatchEx> {
+public:
+    Face(com::ComPtr<IDispatch> inner, bool offerEx, bool refusePutRef)
+        : m_inner(std::move(inner)), m_innerEx(m_inner.query<IDispatchEx>()), m_offerEx(offerEx),
+          m_refusePutRef(refusePutRef)
+    {
+    }
+
+    std::vector<std::string> writes;
+
+    HRESULT QueryInterface(REFIID riid, void** object) override
+    {
+        if (riid == IID_IDispatchEx && !m_offerEx) {
+            *object = nullptr;
+            return E_NOINTERFACE;
+        }
+        return com::answerQuery(riid, object, this, {{IID_IDispatch, this}, {IID_IDispatchEx, this}});
+    }
+    HRESULT GetTypeInfoCount(UINT* count) override { return m_inner->GetTypeInfoCount(count); }
+    HRESULT GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID lcid, DISPID* ids) override
+    {
+        return m_inner->GetIDsOfNames(riid, names, count, lcid, ids);
+    }
+    HRESULT Invoke(DISPID id, REFIID riid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
+                   EXCEPINFO* info, UINT* argErr) override
+    {
+        note("Invoke", flags, result);
+        return m_inner->Invoke(id, riid, lcid, flags, params, result, info, argErr);
+    }
+    HRESULT GetDispID(BSTR name, DWORD flags, DISPID* id) override { return m_innerEx->GetDispID(name, flags, id); }
+    HRESULT InvokeEx(DISPID id, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO* info,
+                     IServiceProvider* caller) override
+    {
+        note("InvokeEx", flags, result);
+        if (m_refusePutRef && (flags & DISPATCH_PROPERTYPUTREF))
+            return DISP_E_MEMBERNOTFOUND;
+        return m_innerEx->InvokeEx(id, lcid, flags, params, result, info, caller);
+    }
+    HRESULT DeleteMemberByName(BSTR name, DWORD flags) override { return m_innerEx->DeleteMemberByName(name, flags); }
+    HRESULT DeleteMemberByDispID(DISPID id) override { return m_innerEx->DeleteMemberByDispID(id); }
+    HRESULT GetMemberProperties(DISPID id, DWORD fetch, DWORD* properties) override
+    {
+        return m_innerEx->GetMemberProperties(id, fetch, properties);
+    }
+    HRESULT GetMemberName(DISPID id, BSTR* name) override { return m_innerEx->GetMemberName(id, name); }
+    HRESULT GetNextDispID(DWORD flags, DISPID id, DISPID* next) override
+    {
+        return m_innerEx->GetNextDispID(flags, id, next);
+    }
+    HRESULT GetNameSpaceParent(IUnknown** parent) override { return m_innerEx->GetNameSpaceParent(parent); }
+
+private:
+    void note(const char* how, WORD flags, VARIANT* result)
+    {
+        if (flags & DISPATCH_PROPERTYPUTREF)
+            writes.push_back(std::string(how) + " putref");
+        else if (flags & DISPATCH_PROPERTYPUT)
+            writes.push_back(std::string(how) + " put" + (result ? "" : " without result"));
+    }
+
+    com::ComPtr<IDispatch> m_inner;
+    com::ComPtr<IDispatchEx> m_innerEx;
+    bool m_offerEx;
+    bool m_refusePutRef;
+};
 
 class PageObjects : public axtest::AxFixture {
 protected:
@@ -109,6 +182,91 @@ TEST_F(PageObjects, CallsPassTheObjectAsThisAndTheArgumentsInOrder)
                                     variant(PB::VariantMap{{"k", variant("v")}})})
                   .convert_cast<std::string>(),
               "1+2 v");
+}
+
+struct WriteCase {
+    const char* name;
+    bool offerEx;
+    bool refusePutRef;
+    std::vector<std::string> writes;
+};
+
+void PrintTo(const WriteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class PageObjectWrite : public PageObjects, public testing::WithParamInterface<WriteCase> {};
+
+TEST_P(PageObjectWrite, AWriteByReferenceFallsBackToAPlainOne)
+{
+    const WriteCase& c = GetParam();
+    auto face = com::ComPtr<Face>::adopt(new Face(pageDispatch("window.target = { a: 1 }"), c.offerEx, c.refusePutRef));
+    auto object = PB::ActiveX::IDispatchAPI::create(face.get(), host);
+    object->setProperty("a", variant("two"));
+    EXPECT_EQ(face->writes, c.writes);
+    page.run("console.log(target.a);");
+    EXPECT_EQ(log(), (std::vector<std::string>{"two"}));
+}
+
+const WriteCase kWrites[] = {
+    {"ByReference", true, false, {"InvokeEx putref"}},
+    {"RefusedByReference", true, true, {"InvokeEx putref", "InvokeEx put without result"}},
+    {"WithoutIDispatchEx", false, false, {"Invoke put"}},
+};
+INSTANTIATE_TEST_SUITE_P(Table, PageObjectWrite, testing::ValuesIn(kWrites),
+                         [](const testing::TestParamInfo<WriteCase>& info) { return std::string(info.param.name); });
+
+TEST_F(PageObjects, WithoutIDispatchExThereIsNothingToListOrDelete)
+{
+    auto face = com::ComPtr<Face>::adopt(new Face(pageDispatch("window.target = { a: 1, f: function (x) { return x + 1; } }"),
+                                                  false, false));
+    auto object = PB::ActiveX::IDispatchAPI::create(face.get(), host);
+    EXPECT_EQ(object->getPropertySync("a").convert_cast<int>(), 1);
+    EXPECT_EQ(object->invokeSync("f", {variant(2)}).convert_cast<int>(), 3);
+    std::vector<std::string> names{"kept"};
+    object->getMemberNames(names);
+    EXPECT_EQ(names, std::vector<std::string>{"kept"});
+    // Nothing to count: none, rather than a number no enumeration could reach.
+    EXPECT_EQ(object->getMemberCount(), 0u);
+    try {
+        object->removeProperty("a");
+        ADD_FAILURE() << "removed without IDispatchEx";
+    } catch (const PB::script_error& e) {
+        EXPECT_STREQ(e.what(), "Could not remove property");
+    }
+    object->removeProperty("never there");  // an unknown name is no error
+    page.run("console.log('a' in target);");
+    EXPECT_EQ(log(), (std::vector<std::string>{"true"}));
+}
+
+TEST_F(PageObjects, ThePluginsOwnObjectIsReachedDirectly)
+{
+    PB::JSAPIPtr api;
+    com::ComPtr<IDispatchEx> face = apiWrapper(&api, false);  // the face does not keep it
+    auto object = PB::ActiveX::IDispatchAPI::create(face.get(), host);
+    ASSERT_EQ(object->getJSAPI(), api);
+    EXPECT_TRUE(object->hasMethod(std::string("add")));
+    EXPECT_FALSE(object->hasMethod(std::string("count")));
+    EXPECT_TRUE(object->hasProperty(std::string("count")));
+    object->setProperty("count", variant(7));
+    variant count;
+    api->getProperty("count").done([&count](variant value) { count = value; });
+    EXPECT_EQ(count.convert_cast<int>(), 7);
+    std::vector<std::string> names;
+    object->getMemberNames(names);
+    EXPECT_NE(std::find(names.begin(), names.end(), "add"), names.end());
+    EXPECT_EQ(object->getMemberCount(), api->getMemberCount());
+    // Calls still go through COM, and answer with the page promise the bridge makes.
+    EXPECT_EQ(object->invokeSync("add", {variant(2), variant(3)}).get_type(), typeid(PB::JSObjectPtr));
+
+    // Once the plug-in's object has gone, the page object knows nothing of it.
+    std::weak_ptr<PB::JSAPI> watched = api;
+    api.reset();
+    plugins.clear();
+    ASSERT_TRUE(watched.expired());
+    EXPECT_FALSE(object->hasMethod(std::string("add")));
+    EXPECT_EQ(object->getMemberCount(), 0u);
 }
 
 TEST_F(PageObjects, OtherThreadsWaitForTheMainThread)

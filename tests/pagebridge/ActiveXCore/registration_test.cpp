@@ -112,16 +112,42 @@ TEST_F(Registration, WithoutPerUserTypeLibraryRegistrationTheMachineIsUsed)
     EXPECT_TRUE(reg::keyExists(reg::Root::CurrentUser, L"Software\\Classes\\Orvanta.Velon"));
 }
 
-TEST_F(Registration, AFailedRegistrationKeepsTheControlButReportsTheFailure)
+// Runs f with the module's type library replaced by something that is none.
+template <typename F>
+HRESULT withBrokenTypeLibrary(F f)
 {
     CPageBridgeWinModule& module = CPageBridgeWinModule::instance();
     std::string library;
-    ASSERT_TRUE(com::findResource(module.moduleHandle(), L"TYPELIB", 1, &library));
+    EXPECT_TRUE(com::findResource(module.moduleHandle(), L"TYPELIB", 1, &library));
     com::addResource(module.moduleHandle(), L"TYPELIB", 1, "not a type library");
-    const HRESULT hr = DllRegisterServer();
+    const HRESULT hr = f();
     com::addResource(module.moduleHandle(), L"TYPELIB", 1, library);
-    EXPECT_EQ(hr, TYPE_E_INVALIDSTATE);
-    EXPECT_TRUE(reg::keyExists(reg::Root::ClassesRoot, L"CLSID\\{5C2E7A10-3B9D-4E61-A8F2-90D4C6B1E357}"));
+    return hr;
+}
+
+const wchar_t kControlKey[] = L"CLSID\\{5C2E7A10-3B9D-4E61-A8F2-90D4C6B1E357}";
+
+TEST_F(Registration, AFailedRegistrationKeepsTheControlButReportsTheFailure)
+{
+    EXPECT_EQ(withBrokenTypeLibrary(DllRegisterServer), TYPE_E_INVALIDSTATE);
+    EXPECT_TRUE(reg::keyExists(reg::Root::ClassesRoot, kControlKey));
+    // An installer's registration keeps what the fallback registered as well.
+    reg::clear();
+    EXPECT_EQ(withBrokenTypeLibrary([] { return DllInstall(TRUE, nullptr); }), TYPE_E_INVALIDSTATE);
+    EXPECT_TRUE(reg::keyExists(reg::Root::ClassesRoot, kControlKey));
+    EXPECT_TRUE(reg::keyExists(reg::Root::ClassesRoot, L"MIME\\Database\\Content Type\\application/x-velon"));
+}
+
+TEST_F(Registration, AFailedUnregistrationStillRemovesTheControl)
+{
+    ASSERT_EQ(DllRegisterServer(), S_OK);
+    EXPECT_EQ(withBrokenTypeLibrary(DllUnregisterServer), TYPE_E_INVALIDSTATE);
+    EXPECT_FALSE(reg::keyExists(reg::Root::ClassesRoot, kControlKey));
+    EXPECT_FALSE(reg::keyExists(reg::Root::ClassesRoot, L"Orvanta.Velon"));
+    // The steps after the failure did not run: the module's AppID and the type library stay.
+    EXPECT_TRUE(reg::keyExists(reg::Root::ClassesRoot, L"AppID\\npVelon.dll"));
+    EXPECT_TRUE(reg::keyExists(reg::Root::ClassesRoot, L"TypeLib\\{3F8A1C62-7B4E-4D19-9C05-E1A27B6D4F80}"));
+    EXPECT_EQ(withBrokenTypeLibrary([] { return DllInstall(FALSE, nullptr); }), TYPE_E_INVALIDSTATE);
 }
 
 TEST_F(Registration, TheFrameworkStartsOnceAndAgainAfterAnUnload)

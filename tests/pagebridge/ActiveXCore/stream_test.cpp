@@ -17,6 +17,7 @@ class Recorder : public test::Journal {
 public:
     bool closeOnData = false;
     bool rangeOnData = false;
+    bool noRangesOnData = false;
     std::string data;
     std::vector<std::uint32_t> offsets;
     bool success = false;
@@ -33,6 +34,10 @@ public:
             if (rangeOnData) {
                 rangeOnData = false;
                 rangeStarted = stream->readRange(2, 5);
+            }
+            if (noRangesOnData) {
+                noRangesOnData = false;
+                rangeStarted = stream->readRanges({});
             }
         }
         if (auto* completed = dynamic_cast<PB::StreamCompletedEvent*>(event))
@@ -160,6 +165,37 @@ TEST_F(Streams, ASeekableStreamReadsRangesAtTheirOffsets)
     EXPECT_FALSE(stream->readRange(2, 5));
     std::size_t written = 0;
     EXPECT_FALSE(stream->write("x", 1, written));
+}
+
+TEST_F(Streams, AnEmptyListOfRangesIsReadAtOnceAndStartsNothing)
+{
+    com::urlmon::Response response;
+    response.body = "0123456789";
+    response.headers.emplace_back("Accept-Ranges", "bytes");
+    com::urlmon::serve(L"https://site.example/file", response);
+    auto recorder = std::make_shared<Recorder>();
+    recorder->noRangesOnData = true;
+    PB::BrowserStreamPtr stream = host->createStream("https://site.example/file", recorder, false, true, 0);
+    idle();
+    EXPECT_TRUE(recorder->rangeStarted);
+    EXPECT_EQ(com::urlmon::requests().size(), 1u);
+    EXPECT_EQ(recorder->seen, (std::vector<std::string>{"attached", "created", "opened", "data", "completed"}));
+}
+
+TEST_F(Streams, ClosedBeforeItOpenedTheTransferStops)
+{
+    com::urlmon::Response response;
+    response.body = "abcdefghij";
+    com::urlmon::serve(L"https://site.example/file", response);
+    auto recorder = std::make_shared<Recorder>();
+    PB::BrowserStreamPtr stream = host->createStream("https://site.example/file", recorder, false, false, 0);
+    ASSERT_TRUE(stream);
+    EXPECT_FALSE(stream->isOpen());  // the response has not come yet
+    EXPECT_FALSE(stream->close());   // nothing was open
+    EXPECT_FALSE(stream->close());   // and still nothing is
+    idle();
+    EXPECT_EQ(recorder->seen, (std::vector<std::string>{"attached", "created"}));
+    EXPECT_TRUE(recorder->data.empty());
 }
 
 TEST_F(Streams, ClosingWhileDownloadingStopsTheTransfer)

@@ -103,7 +103,7 @@ std::uint8_t FakeHost::hostCall(std::uint32_t, std::uint32_t id, const char* tex
     FakeHost& host = *s_active;
     const std::string command(text, length);
     host.m_commands.push_back(command);
-    host.m_lastCommandId = id;
+    host.m_commandIds.push_back(id);
     const std::string answer = host.responder ? host.responder(parse(command)) : std::string();
     if (!answer.empty()) {
         if (host.answerAtOnce)

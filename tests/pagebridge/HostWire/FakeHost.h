@@ -37,7 +37,9 @@ public:
     const std::vector<std::string>& commands() const { return m_commands; }
     // The commands whose name is the given one.
     std::vector<std::string> commandsNamed(const std::string& name) const;
-    std::uint32_t lastCommandId() const { return m_lastCommandId; }
+    // The ids the module gave its commands, in the same order.
+    const std::vector<std::uint32_t>& commandIds() const { return m_commandIds; }
+    std::uint32_t lastCommandId() const { return m_commandIds.empty() ? 0 : m_commandIds.back(); }
     // Answers a command of the module through its cb.
     std::uint8_t answer(std::uint32_t commandId, const std::string& text);
 
@@ -65,8 +67,8 @@ private:
 
     std::uint32_t m_nextId = 100;
     std::uint32_t m_lastSent = 0;
-    std::uint32_t m_lastCommandId = 0;
     std::vector<std::string> m_commands;
+    std::vector<std::uint32_t> m_commandIds;
     std::map<std::uint32_t, std::string> m_replies;
     std::vector<std::pair<std::uint32_t, std::string>> m_queued;
     std::vector<std::pair<void (*)(void*), void*>> m_scheduled;

@@ -2,6 +2,7 @@
 
 #include <win32/commdlg.h>
 
+#include "PluginCore/PluginEvent.h"
 #include "ScriptingCore/DOM/Window.h"
 #include "ScriptingCore/utf8_tools.h"
 
@@ -21,12 +22,17 @@ TestApi::TestApi(std::weak_ptr<PB::PluginCore> plugin)
     registerMethod("child", make_method(this, &TestApi::child));
     registerMethod("callBack", make_method(this, &TestApi::callBack));
     registerMethod("readList", make_method(this, &TestApi::readList));
+    registerMethod("readMap", make_method(this, &TestApi::readMap));
     registerMethod("location", make_method(this, &TestApi::location));
     registerMethod("evaluate", make_method(this, &TestApi::evaluate));
     registerMethod("chooseFile", make_method(this, &TestApi::chooseFile));
     registerProperty("count", PB::PropertyFunctors([this] { return PB::Promise<PB::variant>(PB::variant(m_count)); },
                                                    [this](const PB::variant& v) { m_count = v.convert_cast<int>(); }));
     registerAttribute("ondone", PB::PBNull());
+    // Only where the page chose the kind of window: other pages see the same members as before.
+    std::shared_ptr<PB::PluginCore> owner = m_plugin.lock();
+    if (owner && !owner->getParamVariant("windowless").empty())
+        registerMethod("inputs", make_method(this, &TestApi::inputs));
 }
 
 PB::BrowserHostPtr TestApi::host() const
@@ -81,6 +87,13 @@ PB::Promise<PB::variant> TestApi::readList(PB::JSObjectPtr array)
     return host()->getArrayValues(array);
 }
 
+PB::Promise<PB::variant> TestApi::readMap(PB::JSObjectPtr object)
+{
+    if (!object)
+        throw PB::invalid_arguments("readMap needs an object");
+    return host()->getObjectValues(object);
+}
+
 PB::Promise<PB::variant> TestApi::location()
 {
     PB::DOM::WindowPtr window = host()->getDOMWindow();
@@ -106,6 +119,37 @@ std::string TestApi::chooseFile(std::string title)
     if (!GetSaveFileNameW(&ofn))
         return std::string();
     return PB::wstring_to_utf8(path);
+}
+
+PB::VariantList TestApi::inputs()
+{
+    PB::VariantList list;
+    if (auto plugin = std::dynamic_pointer_cast<TestPlugin>(m_plugin.lock())) {
+        for (const std::string& input : plugin->inputs)
+            list.push_back(PB::variant(input));
+    }
+    return list;
+}
+
+bool TestPlugin::HandleEvent(PB::PluginEvent* event, PB::PluginEventSource*)
+{
+    const auto at = [](const PB::MouseEvent& mouse) {
+        return std::to_string(mouse.m_x) + "," + std::to_string(mouse.m_y);
+    };
+    if (auto* refresh = dynamic_cast<PB::RefreshEvent*>(event)) {
+        const PB::Rect& r = refresh->bounds;
+        inputs.push_back("refresh " + std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+                         std::to_string(r.right) + "," + std::to_string(r.bottom));
+    } else if (auto* down = dynamic_cast<PB::MouseDownEvent*>(event)) {
+        inputs.push_back("mouse down " + std::to_string(down->m_Btn) + " at " + at(*down));
+    } else if (auto* up = dynamic_cast<PB::MouseUpEvent*>(event)) {
+        inputs.push_back("mouse up " + std::to_string(up->m_Btn) + " at " + at(*up));
+    } else if (auto* key = dynamic_cast<PB::KeyDownEvent*>(event)) {
+        inputs.push_back("key down " + std::to_string(key->m_os_key_code));
+    } else if (auto* key = dynamic_cast<PB::KeyUpEvent*>(event)) {
+        inputs.push_back("key up " + std::to_string(key->m_os_key_code));
+    }
+    return false;
 }
 
 PB::JSAPIPtr TestPlugin::createJSAPI()

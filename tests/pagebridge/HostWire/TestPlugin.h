@@ -2,10 +2,14 @@
 // The plug-in the HostWire tests drive (in process, and as the shared test
 // module that wirehost loads): a scriptable object with a few registered
 // methods, a property, an event attribute, a promise answered later, script
-// errors, child objects and calls back into the page.
+// errors, child objects and calls back into the page. It writes down what its
+// window tells it (drawing, mouse buttons, keys); an instance whose page chose
+// the kind of window (the "windowless" parameter) answers that list through
+// `inputs`.
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PluginCore/FactoryBase.h"
 #include "ScriptingCore/JSAPIAuto.h"
@@ -30,11 +34,15 @@ public:
     PB::Promise<PB::variant> callBack(PB::JSObjectPtr function, PB::variant argument);
     // The elements of a page array, read through the browser host.
     PB::Promise<PB::variant> readList(PB::JSObjectPtr array);
+    // The members of a page object, read through the browser host.
+    PB::Promise<PB::variant> readMap(PB::JSObjectPtr object);
     // The page's address, read through the DOM wrappers.
     PB::Promise<PB::variant> location();
     void evaluate(std::string script);
     // A save-file chooser (answered by the desktop); "" when cancelled.
     std::string chooseFile(std::string title);
+    // What the plug-in's window told it, in order.
+    PB::VariantList inputs();
 
 private:
     PB::BrowserHostPtr host() const;
@@ -47,8 +55,11 @@ class TestPlugin : public PB::PluginCore {
 public:
     int readyCalls = 0;
     int shutdownCalls = 0;
+    // "refresh 0,0,300,150", "mouse down 0 at 5,5", "key up 65"...
+    std::vector<std::string> inputs;
     PB::JSAPIPtr createJSAPI() override;
-    bool HandleEvent(PB::PluginEvent*, PB::PluginEventSource*) override { return false; }
+    // Writes the event down and leaves it to the window's own handling.
+    bool HandleEvent(PB::PluginEvent* event, PB::PluginEventSource* source) override;
     void onPluginReady() override { ++readyCalls; }
     void shutdown() override { ++shutdownCalls; }
 };
@@ -58,6 +69,20 @@ public:
     // Only "application/x-velon"; any other type gets no plug-in.
     PB::PluginCorePtr createPlugin(const std::string& mimetype) override;
     std::weak_ptr<TestPlugin> lastPlugin;
+
+    // The module's start and stop, and the COM faces made through the
+    // factory (counted, then left to the base).
+    void onModuleStart() override { ++moduleStarts; }
+    void onModuleStop() override { ++moduleStops; }
+    IDispatchEx* createCOMJavascriptObject(const std::shared_ptr<PB::BrowserHost>& host,
+                                           const std::weak_ptr<PB::JSAPI>& api, bool autoRelease) override
+    {
+        ++comObjects;
+        return FactoryBase::createCOMJavascriptObject(host, api, autoRelease);
+    }
+    int moduleStarts = 0;
+    int moduleStops = 0;
+    int comObjects = 0;
 };
 
 std::shared_ptr<TestFactory> testFactory();

@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <map>
+#include <memory>
+
 #include "FakeHost.h"
+#include "HostWire/CommandIds.h"
 #include "HostWire/WireBrowserHost.h"
 #include "HostWire/WireColony.h"
 #include "TestPlugin.h"
@@ -34,21 +39,33 @@ protected:
 };
 
 struct CommandCase {
-    const char* command;
+    std::string command;
     int code;
-    std::string reply;
+    std::string reply;  // "" when none may come
 };
 
-const char* const kNotArray = "A command is an array [name, arguments...]";
+// Nested deeper than the reader goes.
+const std::string kTooDeep = std::string(2000, '[') + std::string(2000, ']');
 
 const CommandCase kCommands[] = {
-    {"[]", 3, failure("Malformed JSON request", kNotArray)},
-    {"{}", 3, failure("Malformed JSON request", kNotArray)},
-    {"[5]", 3, failure("Malformed JSON request", kNotArray)},
-    {"\"New\"", 3, failure("Malformed JSON request", kNotArray)},
-    {"[\"DelP\",1,0,\"x\"]", 4, failure("Malformed JSON request", "Unknown command: DelP")},
-    {"[", 2, failure("Malformed JSON request", "The command is not JSON")},
-    {"[\"Enum\",1,0] trailing", 2, failure("Malformed JSON request", "The command is not JSON")},
+    // Not a command: the code is the whole answer.
+    {"[]", 3, ""},
+    {"{}", 3, ""},
+    {"[5]", 3, ""},
+    {"\"New\"", 3, ""},
+    {"[\"DelP\",1,0,\"x\"]", 4, ""},
+    {"[\"enum\",0,0]", 4, ""},
+    {"[", 2, ""},
+    {"", 2, ""},
+    {"[\"Enum\",0,0,]", 2, ""},
+    {kTooDeep, 2, ""},
+    // The first value counts; comments and text after it are passed over.
+    {"[\"Enum\",0,0] trailing", 1, "[\"success\",[]]"},
+    {"[\"Enum\",0,0]]", 1, "[\"success\",[]]"},
+    {"// which\n[\"Enum\",0,0 /* spawn, object */]", 1, "[\"success\",[]]"},
+    // A text is taken by its length, NUL bytes and all.
+    {std::string("[\"Invoke\",1,0,\"echo\",[\"a\0b\"]]", 30), 1, "[\"success\",\"a\\u0000b\"]"},
+    // Arguments that cannot be read.
     {"[\"Invoke\",1,0,\"echo\",[{\"$type\":\"ref\",\"data\":[-1,2]}]]", 2,
      failure("Malformed JSON request", "LargestInt out of UInt range")},
     {"[\"Enum\",0,0]", 1, "[\"success\",[]]"},
@@ -79,17 +96,17 @@ const CommandCase kCommands[] = {
 
 void PrintTo(const CommandCase& c, std::ostream* os)
 {
-    *os << c.command;
+    *os << (c.command.size() > 60 ? c.command.substr(0, 60) + "..." : c.command);
 }
 
 class DispatchTest : public WireCommandTest, public ::testing::WithParamInterface<CommandCase> {};
 
-TEST_P(DispatchTest, AnswersEveryCommandOnce)
+TEST_P(DispatchTest, ACommandGetsItsCodeAndAtMostOneReply)
 {
     const std::size_t before = host.replyCount();
     EXPECT_EQ(host.send(GetParam().command), GetParam().code);
     EXPECT_EQ(host.reply(), GetParam().reply);
-    EXPECT_EQ(host.replyCount(), before + 1);
+    EXPECT_EQ(host.replyCount(), before + (GetParam().reply.empty() ? 0 : 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(HostWire, DispatchTest, ::testing::ValuesIn(kCommands));
@@ -123,6 +140,30 @@ TEST_F(WireCommandTest, InstancesComeAndGo)
     EXPECT_EQ(host.commandsNamed("Destroy"), std::vector<std::string>{"[\"Destroy\",7]"});
     host.send("[\"Destroy\",2]");
     EXPECT_EQ(host.reply(), failure("Invalid object", "Invalid object"));
+}
+
+TEST_F(WireCommandTest, TheRootObjectAnswersBeforeTheInstanceIsReady)
+{
+    host.answerAtOnce = false;
+    ASSERT_EQ(host.send(kNew), 1);
+    ASSERT_EQ(host.reply(), "[\"success\",2]");
+    EXPECT_EQ(host.send("[\"Invoke\",2,0,\"add\",[2,3]]"), 1);
+    EXPECT_EQ(host.reply(), "[\"success\",5]");
+    EXPECT_EQ(testFactory()->lastPlugin.lock()->readyCalls, 0);
+    host.deliver();
+    EXPECT_EQ(testFactory()->lastPlugin.lock()->readyCalls, 1);
+}
+
+TEST_F(WireCommandTest, EachInstanceHasAnObjectZeroOfItsOwn)
+{
+    ASSERT_EQ(host.send(kNew), 1);
+    host.send("[\"SetP\",1,0,\"count\",5]");
+    host.send("[\"SetP\",2,0,\"count\",9]");
+    host.send("[\"GetP\",1,0,\"count\"]");
+    EXPECT_EQ(host.reply(), "[\"success\",5]");
+    host.send("[\"GetP\",2,0,\"count\"]");
+    EXPECT_EQ(host.reply(), "[\"success\",9]");
+    EXPECT_NE(spawnHost(1)->getObject(0), spawnHost(2)->getObject(0));
 }
 
 TEST_F(WireCommandTest, PlugInObjectsLiveWhileThePageHoldsTheirIds)
@@ -217,17 +258,127 @@ TEST(WireEntry, OnlyTheColonyInitSetUpIsServed)
     EXPECT_EQ(WireColony::colonyCount(), 1u);
 }
 
-TEST(WireEntry, AShortHostTableIsNotCalledPastItsEnd)
+// A second host table, to tell which one the module uses.
+struct OtherTable {
+    static std::vector<std::string> commands;
+    static std::vector<std::string> replies;
+    static std::vector<std::pair<void (*)(void*), void*>> scheduled;
+
+    static std::uint8_t call(std::uint32_t, std::uint32_t, const char* text, std::uint32_t length)
+    {
+        commands.emplace_back(text, length);
+        return 0;
+    }
+    static std::uint8_t cb(std::uint32_t, std::uint32_t, const char* text, std::uint32_t length)
+    {
+        replies.emplace_back(text, length);
+        return 0;
+    }
+    static std::uint8_t schedule(void (*function)(void*), void* data)
+    {
+        scheduled.emplace_back(function, data);
+        return 0;
+    }
+};
+std::vector<std::string> OtherTable::commands;
+std::vector<std::string> OtherTable::replies;
+std::vector<std::pair<void (*)(void*), void*>> OtherTable::scheduled;
+
+struct TableCase {
+    const char* name;
+    std::uint16_t size;
+    bool commands;
+    bool replies;
+    bool schedules;
+};
+
+const TableCase kTables[] = {
+    {"Whole", sizeof(WireHostFuncs), true, true, true},
+    {"LongerThanTheModulesOwn", 0xFFFF, true, true, true},
+    {"WithoutScheduler", offsetof(WireHostFuncs, scheduleAsync), true, true, false},
+    {"CallOnly", offsetof(WireHostFuncs, cb), true, false, false},
+    {"NoEntries", offsetof(WireHostFuncs, call), false, false, false},
+};
+
+class HostTableTest : public ::testing::TestWithParam<TableCase> {};
+
+// Every table here is the first host's replaced by a second HostWire_Init;
+// the entries past its size are set, so a read past it would call them.
+TEST_P(HostTableTest, OnlyTheEntriesTheSecondTableHoldsAreCalled)
+{
+    FakeHost first;
+    OtherTable::commands.clear();
+    OtherTable::replies.clear();
+    OtherTable::scheduled.clear();
+    // Exactly one table on the heap: reading past it is caught under the sanitizer.
+    auto table = std::make_unique<WireHostFuncs>();
+    table->size = GetParam().size;
+    table->call = &OtherTable::call;
+    table->cb = &OtherTable::cb;
+    table->scheduleAsync = &OtherTable::schedule;
+    WireModuleFuncs module{};
+    ASSERT_EQ(HostWire_Init(table.get(), &module), 0);
+    table.reset();
+    EXPECT_EQ(WireColony::colonyCount(), 1u);
+    EXPECT_EQ(module.call, first.module.call);
+
+    EXPECT_EQ(first.send(kNew), 1);
+    EXPECT_EQ(OtherTable::commands,
+              GetParam().commands ? std::vector<std::string>{"[\"New\",\"browser\",{}]"} : std::vector<std::string>{});
+    EXPECT_EQ(OtherTable::replies,
+              GetParam().replies ? std::vector<std::string>{"[\"success\",1]"} : std::vector<std::string>{});
+    EXPECT_TRUE(first.commands().empty());
+    EXPECT_EQ(first.replyCount(), 0u);
+    const auto host = WireColony::findColony(0)->spawns().at(1)->host;
+    EXPECT_EQ(host->ScheduleAsyncCall([](void*) {}, nullptr), GetParam().schedules);
+    EXPECT_EQ(OtherTable::scheduled.size(), GetParam().schedules ? 1u : 0u);
+    for (const auto& call : OtherTable::scheduled)
+        call.first(call.second);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostWire, HostTableTest, ::testing::ValuesIn(kTables),
+                         [](const ::testing::TestParamInfo<TableCase>& info) { return info.param.name; });
+
+TEST(WireEntry, TheModulesCommandsAreNumberedFromOne)
 {
     FakeHost host;
-    WireHostFuncs table{};
-    table.size = offsetof(WireHostFuncs, cb);
-    table.call = nullptr;
-    ASSERT_EQ(HostWire_Init(&table, &host.module), 0);
-    EXPECT_EQ(host.send(kNew), 1);
-    EXPECT_EQ(host.replyCount(), 0u);
-    EXPECT_TRUE(host.commands().empty());
+    ASSERT_EQ(host.send(kNew), 1);
+    EXPECT_EQ(host.commands(),
+              (std::vector<std::string>{"[\"New\",\"browser\",{}]", "[\"Enum\",7,0]", "[\"Invoke\",7,0,\"getWindow\",[]]",
+                                        "[\"Enum\",7,1]", "[\"Invoke\",7,0,\"getDocument\",[]]", "[\"Enum\",7,2]"}));
+    EXPECT_EQ(host.commandIds(), (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6}));
 }
+
+struct IdCase {
+    const char* name;
+    std::uint32_t next;
+    std::vector<std::uint32_t> pending;
+    std::uint32_t id;
+    std::uint32_t nextAfter;
+};
+
+const IdCase kIds[] = {
+    {"First", 1, {}, 1, 2},
+    {"Counting", 41, {1, 2, 3}, 41, 42},
+    {"LastBeforeTheWrap", 0xFFFFFFFFu, {}, 0xFFFFFFFFu, 0},
+    {"WrappedToZero", 0, {}, 0, 1},
+    {"WrappedOntoPendingIds", 0xFFFFFFFFu, {0xFFFFFFFFu, 0, 1, 3}, 2, 3},
+};
+
+class CommandIdTest : public ::testing::TestWithParam<IdCase> {};
+
+TEST_P(CommandIdTest, APendingIdIsNeverTakenAgain)
+{
+    std::map<std::uint32_t, int> pending;
+    for (std::uint32_t id : GetParam().pending)
+        pending[id] = 0;
+    std::uint32_t next = GetParam().next;
+    EXPECT_EQ(PB::HostWire::takeCommandId(next, pending), GetParam().id);
+    EXPECT_EQ(next, GetParam().nextAfter);
+}
+
+INSTANTIATE_TEST_SUITE_P(HostWire, CommandIdTest, ::testing::ValuesIn(kIds),
+                         [](const ::testing::TestParamInfo<IdCase>& info) { return info.param.name; });
 
 }  // namespace
 }  // namespace hostwire_test

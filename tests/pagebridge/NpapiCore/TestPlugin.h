@@ -63,6 +63,20 @@ public:
     // "application/x-broken" cannot be made (PluginCreateError).
     PB::PluginCorePtr createPlugin(const std::string& mimetype) override;
     std::vector<std::weak_ptr<TestPlugin>> made;
+
+    // The module's start and stop, and the instance objects made through
+    // the factory (counted, then left to the base).
+    void onModuleStart() override { ++moduleStarts; }
+    void onModuleStop() override { ++moduleStops; }
+    std::shared_ptr<PB::Npapi::NpapiPlugin> createNpapiPlugin(const std::shared_ptr<PB::Npapi::NpapiBrowserHost>& host,
+                                                              const std::string& mimetype) override
+    {
+        ++npapiPlugins;
+        return FactoryBase::createNpapiPlugin(host, mimetype);
+    }
+    int moduleStarts = 0;
+    int moduleStops = 0;
+    int npapiPlugins = 0;
 };
 
 std::shared_ptr<TestFactory> testFactory();

@@ -110,4 +110,25 @@ TEST_F(Logging, FileMethodWritesEntries)
     EXPECT_NE(text.find(" - "), std::string::npos);
 }
 
+// A message that is not valid UTF-8 (text from a file or a library, say)
+// neither fails the operation that logs it nor loses the entry or the text
+// around the bad bytes.
+TEST_F(Logging, MessagesThatAreNotUtf8AreStillWritten)
+{
+    PB::Log::initLogging();
+    log4cplus::SharedAppenderPtr recorder(new Recorder);
+    pageBridge().addAppender(recorder);
+    const std::string invalid[] = {"before \xFF after", "before \xC3 after", "before \xED\xA0\xBD after"};
+    for (const std::string& message : invalid) {
+        auto& entries = static_cast<Recorder&>(*recorder).entries;
+        entries.clear();
+        EXPECT_NO_THROW(PB::Log::info("C", message, "f", 9, "fn"));
+        ASSERT_EQ(entries.size(), 1u);
+        const std::string& entry = entries[0];
+        EXPECT_EQ(entry.compare(0, 15, "INFO f:9 - fn -"), 0) << entry;
+        EXPECT_NE(entry.find("before "), std::string::npos) << entry;
+        EXPECT_NE(entry.find(" after"), std::string::npos) << entry;
+    }
+}
+
 }  // namespace

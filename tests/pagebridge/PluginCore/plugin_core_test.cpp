@@ -7,6 +7,7 @@
 #include "PluginCore/BrowserPlugin.h"
 #include "PluginCore/PluginWindow.h"
 #include "TestFactory.h"
+#include "support/LogCapture.h"
 #include "support/PageTree.h"
 #include "support/PumpedHost.h"
 
@@ -103,6 +104,50 @@ TEST(PluginCore, EventParamsAreStoredWhenThePageAnswers)
     i.plugin->setParams({{"onerror", "clicked"}});
     i.window->fail("no such property");
     EXPECT_TRUE(i.plugin->getParamVariant("onerror").empty());
+}
+
+// The WARN lines written under the function name.
+std::vector<std::string> warnings(const test::LogCapture& log, const std::string& function)
+{
+    std::vector<std::string> found;
+    for (const test::LogLine& line : log.lines())
+        if (line.level == "WARN" && line.function == function)
+            found.push_back(line.message);
+    return found;
+}
+
+// An "on" parameter that names something other than a function on the page
+// comes to the same whether the page answers at once or later: the line
+// that says why, and the parameter kept as it was given.
+TEST(PluginCore, EventParamsNamingNoFunctionAreKeptAsValues)
+{
+    for (const bool later : {false, true}) {
+        Instance i;
+        i.window->props["title"] = "a text, not a function";
+        i.window->answerLater = later;
+        test::LogCapture log;
+        i.plugin->setParams({{"onclick", "title"}});
+        if (later)
+            i.window->answer();
+        EXPECT_EQ(i.plugin->getParamVariant("onclick").convert_cast<std::string>(), "title") << later;
+        const std::vector<std::string> lines = warnings(log, "PB::PluginCore::setParams");
+        ASSERT_EQ(lines.size(), 1u) << later;
+        const std::string prefix = "Exception processing <param> onclick: ";
+        EXPECT_EQ(lines[0].compare(0, prefix.size(), prefix), 0) << lines[0];
+        EXPECT_GT(lines[0].size(), prefix.size()) << "the reason is missing";
+        EXPECT_FALSE(i.plugin->setReady());
+    }
+}
+
+TEST(PluginCore, ParamsThatCannotBeResolvedAreLoggedWithTheReason)
+{
+    auto plugin = std::make_shared<RecordingPlugin>();
+    test::LogCapture log;
+    plugin->setParams({{"onload", "f"}});  // no host to look in
+    const std::vector<std::string> lines = warnings(log, "PB::PluginCore::setParams");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("Exception processing <param> onload: "), std::string::npos) << lines[0];
+    EXPECT_NE(lines[0].find("no browser host"), std::string::npos) << lines[0];
 }
 
 TEST(PluginCore, AnswerAfterThePluginIsGoneDoesNothing)
@@ -211,9 +256,25 @@ TEST(BrowserPlugin, CreatesThePluginThroughTheFactory)
     Adapter adapter("application/x-velon");
     EXPECT_EQ(test::testFactory()->created.back(), "application/x-velon");
     ASSERT_TRUE(adapter.plugin());
+    test::LogCapture log;
     PB::PluginCore::setPlatform("Linux", "HostWire");
     EXPECT_EQ(PB::PluginCore::getOS(), "Linux");
     EXPECT_EQ(PB::PluginCore::getBrowser(), "HostWire");
+    std::vector<std::string> said;
+    for (const test::LogLine& line : log.lines())
+        if (line.level == "INFO" && line.function == "PB::PluginCore::setPlatform")
+            said.push_back(line.message);
+    EXPECT_EQ(said, std::vector<std::string>{"os: Linux; browser: HostWire"});
+}
+
+// A program without the host adapters still has the factory's adapter
+// operations; they make nothing there.
+TEST(FactoryBase, AdapterOperationsWithoutTheAdaptersMakeNothing)
+{
+    PB::FactoryBase& factory = *test::testFactory();
+    EXPECT_EQ(factory.createNpapiPlugin(nullptr, "application/x-velon"), nullptr);
+    EXPECT_EQ(factory.createCOMJavascriptObject(nullptr, std::weak_ptr<PB::JSAPI>(), true), nullptr);
+    EXPECT_EQ(factory.updateRegistry(true), static_cast<HRESULT>(0x80004001L));  // E_NOTIMPL
 }
 
 }  // namespace

@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "PluginCore/Win/SystemProxyDetectorWin.h"
+#include "support/LogCapture.h"
 #include "support/PumpedHost.h"
 
 namespace {
@@ -69,12 +71,21 @@ TEST_F(ProxyEnvironment, DetectsFromTheSystemSetting)
     EXPECT_FALSE(detector->detectProxy(settings, "http://bank.example/"));
 }
 
-TEST_F(ProxyEnvironment, BadUrlIsNoProxy)
+TEST_F(ProxyEnvironment, BadUrlIsNoProxyAndSaysWhy)
 {
     setenv("http_proxy", "proxy:8080", 1);
     Settings settings;
+    test::LogCapture log;
     EXPECT_FALSE(PB::SystemProxyDetector::get()->detectProxy(settings, "bad-scheme://x/"));
     EXPECT_TRUE(settings.empty());
+    std::vector<std::string> warned;
+    for (const test::LogLine& line : log.lines())
+        if (line.level == "WARN" && line.function == "PB::SystemProxyDetectorWin::detectProxy")
+            warned.push_back(line.message);
+    ASSERT_EQ(warned.size(), 1u);
+    const std::string prefix = "Could not detect system proxy: ";
+    EXPECT_EQ(warned[0].compare(0, prefix.size(), prefix), 0) << warned[0];
+    EXPECT_GT(warned[0].size(), prefix.size()) << "the reason is missing";
 }
 
 TEST_F(ProxyEnvironment, BrowserHostAsksTheSystem)

@@ -219,4 +219,16 @@ TEST(JSAPIAuto, EventAttributeHook)
     fn->calls.clear();  // the recorded event objects point back at obj
 }
 
+TEST(JSAPIAuto, InvalidatedObjectsFireNotEvenTheirEventAttribute)
+{
+    auto obj = std::make_shared<Auto>();
+    auto fn = std::make_shared<test::RecordingPageObject>("fn", nullptr);
+    obj->invoke("setAttribute", {"onload", PB::JSObjectPtr(fn)});
+    obj->invalidate();
+    obj->fireEvent("onload", {1});
+    obj->fireEventObject("onload", PB::VariantMap{{"detail", 1}});
+    obj->fireEventObject("onload", PB::VariantList{2});
+    EXPECT_TRUE(fn->calls.empty());
+}
+
 }  // namespace

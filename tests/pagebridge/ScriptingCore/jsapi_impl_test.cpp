@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -58,7 +59,29 @@ TEST(JSAPIImpl, HandlersAreKeptOncePerNativeFunctionAndEvent)
     obj->fireEvent("done", {});
     EXPECT_EQ(page.names(), (std::vector<std::string>{"fn.invoke()"}));
 
-    EXPECT_THROW(obj->addEventHandler("load", PB::JSObjectPtr()), PB::invalid_arguments);
+}
+
+TEST(JSAPIImpl, RegistrationWithoutAPageObjectIsAnArgumentError)
+{
+    auto obj = std::make_shared<Plain>();
+    Page page;
+    obj->addEventHandler("e", page.make("h", 1));
+    obj->addEventSink(page.make("s", 1));
+    const PB::JSObjectPtr none;
+    const struct {
+        const char* what;
+        std::function<void()> call;
+    } cases[] = {
+        {"addEventHandler", [&] { obj->addEventHandler("e", none); }},
+        {"removeEventHandler", [&] { obj->removeEventHandler("e", none); }},
+        {"addEventSink", [&] { obj->addEventSink(none); }},
+        {"removeEventSink", [&] { obj->removeEventSink(none); }},
+    };
+    for (const auto& c : cases)
+        EXPECT_THROW(c.call(), PB::invalid_arguments) << c.what;
+    // The tables are as they were.
+    obj->fireEvent("e", {});
+    EXPECT_EQ(page.names(), (std::vector<std::string>{"h.invoke()", "s.invoke(e)"}));
 }
 
 TEST(JSAPIImpl, DeliveryOrderAcrossContextsHandlersAndSinks)

@@ -62,6 +62,9 @@ TEST(Utf8Tools, InvalidInputIsRejected)
         {"five-byte form", "\xF8\x88\x80\x80\x80"},
         {"six-byte form", "\xFC\x84\x80\x80\x80\x80"},
         {"invalid byte FF", "\xFF"},
+        {"high surrogate", "\xED\xA0\xBD"},
+        {"low surrogate", "\xED\xB8\x80"},
+        {"surrogate pair in two sequences", "\xED\xA0\xBD\xED\xB8\x80"},
         {"after a long ascii run", "abcdefghijklmnop\xC3"},
         {"continuation after an ascii run of eight", "abcdefgh\x80"},
     };
@@ -80,20 +83,29 @@ TEST(Utf8Tools, InvalidInputIsRejected)
     }
 }
 
-TEST(Utf8Tools, SurrogatesAndEmbeddedNulsPassThrough)
+TEST(Utf8Tools, EmbeddedNulsPassThrough)
 {
-    // A lone surrogate unit is written as a three-byte sequence and read back.
-    const std::wstring lone(1, static_cast<wchar_t>(0xD83D));
-    EXPECT_EQ(PB::wstring_to_utf8(lone), "\xED\xA0\xBD");
-    EXPECT_EQ(PB::utf8_to_wstring("\xED\xA0\xBD"), lone);
     const std::string withNul("a\0b", 3);
     EXPECT_EQ(PB::wstring_to_utf8(PB::utf8_to_wstring(withNul)), withNul);
 }
 
-TEST(Utf8Tools, WideValuesBeyondUnicodeAreRejected)
+TEST(Utf8Tools, WideValuesThatAreNoCodePointBecomeTheReplacementCharacter)
 {
-    EXPECT_THROW(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(0x110000))), std::range_error);
-    EXPECT_THROW(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(-1))), std::range_error);
+    const struct {
+        const char* name;
+        wchar_t value;
+    } cases[] = {
+        {"above U+10FFFF", static_cast<wchar_t>(0x110000)},
+        {"negative", static_cast<wchar_t>(-1)},
+        {"lone high surrogate", static_cast<wchar_t>(0xD83D)},
+        {"lone low surrogate", static_cast<wchar_t>(0xDE00)},
+    };
+    for (const auto& c : cases) {
+        const std::wstring wide{L'a', c.value, L'b'};
+        EXPECT_EQ(PB::wstring_to_utf8(wide), "a\xEF\xBF\xBD" "b") << c.name;
+    }
+    // What comes out reads back.
+    EXPECT_EQ(PB::utf8_to_wstring(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(0xDC00)))), L"\uFFFD");
 }
 
 }  // namespace

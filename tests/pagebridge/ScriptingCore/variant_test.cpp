@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -84,6 +85,29 @@ TYPED_TEST(HeldTypeTest, SurvivesCopyMoveAndAssignment)
     reassigned.assign(value);
     EXPECT_TRUE(reassigned.holds<T>());
     EXPECT_TRUE(same(reassigned.cast<T>(), value));
+}
+
+// A moved-from variant may still be compared (a map key left behind by a
+// move, say): it orders as an empty value.
+TYPED_TEST(HeldTypeTest, MovedFromSourcesOrderAsEmpty)
+{
+    using T = TypeParam;
+    variant constructedFrom(Samples<T>::high());
+    variant constructed(std::move(constructedFrom));
+    variant assignedFrom(Samples<T>::high());
+    variant assigned;
+    assigned = std::move(assignedFrom);
+    for (const variant* left : {&constructedFrom, &assignedFrom}) {  // NOLINT(bugprone-use-after-move)
+        EXPECT_TRUE(left->empty());
+        EXPECT_FALSE(*left < variant());
+        EXPECT_FALSE(variant() < *left);
+        EXPECT_FALSE(*left < *left);
+        EXPECT_TRUE(*left < constructed || constructed < *left);
+        std::map<variant, int> keys{{variant(), 1}};
+        keys[*left] = 2;
+        EXPECT_EQ(keys.size(), 1u);
+        EXPECT_EQ(keys.begin()->second, 2);
+    }
 }
 
 TYPED_TEST(HeldTypeTest, OrdersByItsOwnOrder)

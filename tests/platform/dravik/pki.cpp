@@ -78,11 +78,13 @@ Identity makeIdentity(const CertificateShape& shape, const Identity* issuer) {
   X509_gmtime_adj(X509_getm_notBefore(cert), shape.notBeforeDays * 86400L);
   X509_gmtime_adj(X509_getm_notAfter(cert), shape.notAfterDays * 86400L);
   X509_NAME* name = X509_get_subject_name(cert);
-  X509_NAME_add_entry_by_txt(name, "C", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("RU"), -1, -1, 0);
-  X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Orvanta Test"), -1,
-                             -1, 0);
-  X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
-                             reinterpret_cast<const unsigned char*>(shape.commonName.c_str()), -1, -1, 0);
+  if (!shape.emptySubject) {
+    X509_NAME_add_entry_by_txt(name, "C", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("RU"), -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "O", MBSTRING_UTF8, reinterpret_cast<const unsigned char*>("Orvanta Test"),
+                               -1, -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_UTF8,
+                               reinterpret_cast<const unsigned char*>(shape.commonName.c_str()), -1, -1, 0);
+  }
   X509* issuerCert = issuer ? issuer->cert.get() : cert;
   EVP_PKEY* issuerKey = issuer ? issuer->key.get() : identity.key.get();
   X509_set_issuer_name(cert, X509_get_subject_name(issuerCert));

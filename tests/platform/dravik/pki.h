@@ -36,6 +36,7 @@ struct CertificateShape {
   bool ca = false;
   const char* keyUsage = "critical,digitalSignature,nonRepudiation";
   long serial = 0;  // 0: a fresh one
+  bool emptySubject = false;  // a subject without any attribute (commonName unused)
 };
 
 KeyPtr makeKey(KeyKind kind);

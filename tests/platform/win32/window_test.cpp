@@ -46,6 +46,52 @@ TEST_F(Windows, RegisteringAClassTwiceFailsWithItsSystemText) {
   EXPECT_EQ(static_cast<DWORD>(ERROR_CLASS_DOES_NOT_EXIST), GetLastError());
 }
 
+// Two modules (instance handles) may each register a class of one name; a
+// window finds its own module's class, and a module unregisters only its own.
+LRESULT CALLBACK firstModuleProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return m == WM_USER ? 1 : DefWindowProcW(h, m, w, l);
+}
+LRESULT CALLBACK secondModuleProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  return m == WM_USER ? 2 : DefWindowProcW(h, m, w, l);
+}
+
+TEST_F(Windows, EachModuleHasItsOwnClassOfAName) {
+  static int firstImage, secondImage;
+  const struct {
+    HINSTANCE instance;
+    WNDPROC proc;
+    LRESULT answer;
+  } modules[] = {
+      {reinterpret_cast<HINSTANCE>(&firstImage), &firstModuleProc, 1},
+      {reinterpret_cast<HINSTANCE>(&secondImage), &secondModuleProc, 2},
+  };
+  for (const auto& module : modules) {
+    WNDCLASSEXW wc = plainClass(L"SharedName", module.proc);
+    wc.hInstance = module.instance;
+    EXPECT_NE(0, RegisterClassExW(&wc));
+    EXPECT_EQ(0, RegisterClassExW(&wc));  // the same module twice
+    EXPECT_EQ(static_cast<DWORD>(ERROR_CLASS_ALREADY_EXISTS), GetLastError());
+  }
+  for (const auto& module : modules) {
+    HWND hwnd =
+        CreateWindowExW(0, L"SharedName", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, module.instance, nullptr);
+    ASSERT_NE(nullptr, hwnd);
+    EXPECT_EQ(module.answer, SendMessageW(hwnd, WM_USER, 0, 0));
+    WNDCLASSEXW info{};
+    EXPECT_NE(0, GetClassInfoExW(module.instance, L"SharedName", &info));
+    EXPECT_EQ(module.proc, info.lpfnWndProc);
+    DestroyWindow(hwnd);
+  }
+  EXPECT_TRUE(UnregisterClassW(L"SharedName", modules[0].instance));
+  HWND left =
+      CreateWindowExW(0, L"SharedName", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, modules[1].instance, nullptr);
+  ASSERT_NE(nullptr, left);
+  EXPECT_EQ(2, SendMessageW(left, WM_USER, 0, 0));
+  DestroyWindow(left);
+  EXPECT_TRUE(UnregisterClassW(L"SharedName", modules[1].instance));
+  EXPECT_FALSE(UnregisterClassW(L"SharedName", modules[1].instance));
+}
+
 TEST_F(Windows, ClassWithWindowsCannotBeUnregistered) {
   WNDCLASSEXW wc = plainClass(L"Busy");
   ASSERT_NE(0, RegisterClassExW(&wc));

@@ -90,6 +90,12 @@ const PageCase kPages[] = {
          "child first",
      }},
     {"Html", "page.html", {"location https://site.example/app/", "evaluated 42", "onload object"}},
+    {"Windowless", "windowless.js",
+     {
+         "inputs true object",
+         "windowless: refresh 0,0,300,150; mouse down 0 at 20,10; mouse up 0 at 20,10; key down 65; key up 65",
+         "windowed: refresh 0,0,300,150; mouse down 0 at 30,40; mouse up 0 at 30,40",
+     }},
 };
 INSTANTIATE_TEST_SUITE_P(Table, Pages, testing::ValuesIn(kPages),
                          [](const testing::TestParamInfo<PageCase>& info) { return std::string(info.param.name); });

@@ -47,7 +47,7 @@ const PageCase kPages[] = {
          "children first second <child first>",
          "method as value function 42",
          "members add,callBack,child,chooseFile,count,echo,evaluate,fail,fire,getAttribute,later,location,ondone,"
-         "readList,setAttribute,toString,valid,value,wait",
+         "readList,readMap,setAttribute,toString,valid,value,wait",
      }},
     {"TheLoopOnloadPromisesAndCallsBack", pageArguments("async.js"), 0,
      {
@@ -57,6 +57,7 @@ const PageCase kPages[] = {
          "later later answer",
          "callBack there and back",
          "readList [\"a\",2,false]",
+         "readMap {\"a\":1,\"b\":[\"two\"],\"c\":null}",
          "injected by the plug-in",
          "event fired",
          "after destroy: Invalid object",

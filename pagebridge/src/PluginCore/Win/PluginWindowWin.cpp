@@ -26,8 +26,14 @@ std::map<HWND, PluginWindowWin*>& windowMap()
 PluginWindowWin* PluginWindowWin::create(HWND hwnd)
 {
     auto* window = new PluginWindowWin(hwnd);
-    window->lpOldWinProc = reinterpret_cast<WNDPROC>(
+    const auto previous = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&PluginWindowWin::subclassProc)));
+    // A window object for the same handle subclassed it already: the new one
+    // takes its place and the procedure it replaced, to be put back in the end.
+    auto older = windowMap().find(hwnd);
+    window->lpOldWinProc = (previous == &PluginWindowWin::subclassProc && older != windowMap().end())
+                               ? older->second->lpOldWinProc
+                               : previous;
     windowMap()[hwnd] = window;
     return window;
 }
@@ -36,10 +42,12 @@ PluginWindowWin::PluginWindowWin(HWND hwnd) : m_hWnd(hwnd) {}
 
 PluginWindowWin::~PluginWindowWin()
 {
-    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC));
-    if (current == &PluginWindowWin::subclassProc)
-        SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpOldWinProc));
     auto found = windowMap().find(m_hWnd);
+    // A newer object for the same handle still takes the window's messages.
+    const bool replaced = found != windowMap().end() && found->second != this;
+    const auto current = reinterpret_cast<WNDPROC>(GetWindowLongPtrW(m_hWnd, GWLP_WNDPROC));
+    if (!replaced && current == &PluginWindowWin::subclassProc)
+        SetWindowLongPtrW(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpOldWinProc));
     if (found != windowMap().end() && found->second == this)
         windowMap().erase(found);
 }

@@ -11,9 +11,11 @@ namespace PB {
 class PluginWindowWin : public PluginWindow {
 public:
     // Subclasses the window and enters it in the window map; the caller owns
-    // the result. Only the factory makes these.
+    // the result. Only the factory makes these. A second object for the same
+    // window takes the first one's place in the map.
     static PluginWindowWin* create(HWND hwnd);
-    // Puts the old window procedure back unless someone subclassed the window since.
+    // Puts the old window procedure back unless someone subclassed the window
+    // since, or a newer object for the window still needs it subclassed.
     ~PluginWindowWin() override;
 
     void InvalidateWindow() const override;

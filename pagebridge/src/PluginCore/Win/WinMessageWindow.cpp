@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "PluginAuto/ModulePath.h"
 #include "ScriptingCore/Log.h"
 
 namespace PB {
@@ -17,7 +18,9 @@ namespace {
 
 const wchar_t className[] = L"PBEventWindow";
 
-// The window class, registered once for the process when the module loads.
+// The window class, registered once when the module loads, under the
+// module's own handle: another module built on the framework in the same
+// process registers a class of the same name under its handle.
 struct WindowClass {
     ATOM atom = 0;
     DWORD error = 0;
@@ -28,7 +31,7 @@ struct WindowClass {
         wc.cbSize = 48;
         wc.style = 0;
         wc.lpfnWndProc = &WinMessageWindow::windowProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hInstance = getModuleHandle();
         wc.lpszClassName = className;
         atom = RegisterClassExW(&wc);
         if (!atom)
@@ -37,7 +40,7 @@ struct WindowClass {
     ~WindowClass()
     {
         if (atom)
-            UnregisterClassW(reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(atom)), GetModuleHandleW(nullptr));
+            UnregisterClassW(reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(atom)), getModuleHandle());
     }
 };
 
@@ -75,7 +78,7 @@ WinMessageWindow::WinMessageWindow()
         throw std::runtime_error("Could not register window class, error:" + std::to_string(windowClass.error));
     const std::wstring name = L"PageBridgeEventWindow" + std::to_wstring(windowCounter++);
     m_hWnd = CreateWindowExW(0, reinterpret_cast<LPCWSTR>(static_cast<std::uintptr_t>(windowClass.atom)),
-                             name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr), nullptr);
+                             name.c_str(), 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, getModuleHandle(), nullptr);
     if (!m_hWnd)
         throw std::runtime_error("Could not create Message Window");
     std::lock_guard<std::mutex> lock(windowMap().mutex);

@@ -14,7 +14,9 @@
 //   com/dispatch.h    IDispatch, IDispatchEx, IServiceProvider
 //   com/typelib.h     type libraries and their registration
 //   com/connection.h  connection points, the property-change sink
+//   com/view.h        drawing an object for its container, advise sinks
 //   com/control.h     control and container interfaces
+//   com/controlbase.h the ordinary behaviour of a control (our own API)
 //   com/mshtml.h      the page's objects and the browser
 //   com/urlmon.h      URL monikers
 //   com/registry.h    the in-memory registry (our own API)
@@ -29,6 +31,7 @@
 #include <com/comptr.h>
 #include <com/connection.h>
 #include <com/control.h>
+#include <com/controlbase.h>
 #include <com/dispatch.h>
 #include <com/guid.h>
 #include <com/hresult.h>
@@ -46,3 +49,4 @@
 #include <com/unknown.h>
 #include <com/urlmon.h>
 #include <com/variant.h>
+#include <com/view.h>

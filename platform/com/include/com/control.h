@@ -1,9 +1,14 @@
-// The interfaces between a control and its container: siting, in-place activation, persistence
-// from a property bag, safety, class information.
+// The interfaces between a control and its container: siting, verbs and extents, in-place
+// activation (windowed or windowless), quick activation, persistence from a property bag, safety,
+// class information.
 #pragma once
 
+#include <com/connection.h>
 #include <com/dispatch.h>
 #include <com/typelib.h>
+#include <com/view.h>
+
+#include <win32/queue.h>
 
 struct IOleClientSite : IUnknown {};
 COM_DECLARE_IID(IOleClientSite, {0x00000118, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}})
@@ -39,16 +44,47 @@ COM_DECLARE_IID(IOleInPlaceSiteWindowless,
 
 struct IOleInPlaceObject : IOleWindow {
   virtual HRESULT InPlaceDeactivate() = 0;
+  // position: the object's place in the container window; clip: the part of it that shows.
   virtual HRESULT SetObjectRects(LPCRECT position, LPCRECT clip) = 0;
 };
 COM_DECLARE_IID(IOleInPlaceObject, {0x00000113, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}})
 
+// A windowless object gets the messages of the container window that are meant for it here.
+struct IOleInPlaceObjectWindowless : IOleInPlaceObject {
+  // S_OK when the object handled the message (result set), S_FALSE when the container should.
+  virtual HRESULT OnWindowMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result) = 0;
+};
+COM_DECLARE_IID(IOleInPlaceObjectWindowless,
+                {0x1C2056CC, 0x5EF4, 0x101B, {0x8B, 0xC8, 0x00, 0xAA, 0x00, 0x3E, 0x3B, 0x29}})
+
+struct IOleInPlaceActiveObject : IOleWindow {
+  // S_FALSE: not an accelerator of the object's.
+  virtual HRESULT TranslateAccelerator(LPMSG message) = 0;
+  virtual HRESULT OnFrameWindowActivate(BOOL activate) = 0;
+  virtual HRESULT OnDocWindowActivate(BOOL activate) = 0;
+  virtual HRESULT EnableModeless(BOOL enable) = 0;
+};
+COM_DECLARE_IID(IOleInPlaceActiveObject,
+                {0x00000117, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}})
+
 #define OLEIVERB_PRIMARY 0
 #define OLEIVERB_SHOW (-1)
+#define OLEIVERB_OPEN (-2)
+#define OLEIVERB_HIDE (-3)
+#define OLEIVERB_UIACTIVATE (-4)
 #define OLEIVERB_INPLACEACTIVATE (-5)
+#define OLEIVERB_DISCARDUNDOSTATE (-6)
+#define OLEIVERB_PROPERTIES (-7)
 
 #define OLECLOSE_SAVEIFDIRTY 0
 #define OLECLOSE_NOSAVE 1
+
+// Status bits of an object (GetMiscStatus, the MiscStatus key of its class).
+#define OLEMISC_RECOMPOSEONRESIZE 0x00000001
+#define OLEMISC_CANTLINKINSIDE 0x00000010
+#define OLEMISC_INSIDEOUT 0x00000080
+#define OLEMISC_ACTIVATEWHENVISIBLE 0x00000100
+#define OLEMISC_SETCLIENTSITEFIRST 0x00020000
 
 struct IOleObject : IUnknown {
   virtual HRESULT SetClientSite(IOleClientSite* site) = 0;
@@ -56,8 +92,50 @@ struct IOleObject : IUnknown {
   // The container's window and the control's place in it.
   virtual HRESULT DoVerb(LONG verb, IOleClientSite* site, HWND parent, LPCRECT position) = 0;
   virtual HRESULT Close(DWORD saveOption) = 0;
+  virtual HRESULT SetExtent(DWORD aspect, SIZEL* size) = 0;
+  virtual HRESULT GetExtent(DWORD aspect, SIZEL* size) = 0;
+  // Sinks told when the object closes.
+  virtual HRESULT Advise(IAdviseSink* sink, DWORD* connection) = 0;
+  virtual HRESULT Unadvise(DWORD connection) = 0;
+  virtual HRESULT GetMiscStatus(DWORD aspect, DWORD* status) = 0;
 };
 COM_DECLARE_IID(IOleObject, {0x00000112, 0x0000, 0x0000, {0xC0, 0, 0, 0, 0, 0, 0, 0x46}})
+
+struct IOleControl : IUnknown {
+  virtual HRESULT OnAmbientPropertyChange(DISPID id) = 0;
+  // Calls nest: events stay frozen until every freeze has been undone.
+  virtual HRESULT FreezeEvents(BOOL freeze) = 0;
+};
+COM_DECLARE_IID(IOleControl,
+                {0xB196B288, 0xBAB4, 0x101A, {0xB6, 0x9C, 0x00, 0xAA, 0x00, 0x34, 0x1D, 0x07}})
+
+// What a container hands a control in one call instead of siting it step by step.
+struct QACONTAINER {
+  ULONG cbSize;
+  IOleClientSite* pClientSite;
+  IAdviseSink* pAdviseSink;
+  IPropertyNotifySink* pPropertyNotifySink;
+  IUnknown* pUnkEventSink;
+  DWORD dwAmbientFlags;
+};
+
+// And what the control answers.
+struct QACONTROL {
+  ULONG cbSize;
+  DWORD dwMiscStatus;
+  DWORD dwViewStatus;
+  DWORD dwEventCookie;
+  DWORD dwPropNotifyCookie;
+  DWORD dwPointerActivationPolicy;
+};
+
+struct IQuickActivate : IUnknown {
+  virtual HRESULT QuickActivate(QACONTAINER* container, QACONTROL* control) = 0;
+  virtual HRESULT SetContentExtent(LPSIZEL size) = 0;
+  virtual HRESULT GetContentExtent(LPSIZEL size) = 0;
+};
+COM_DECLARE_IID(IQuickActivate,
+                {0xCF51ED10, 0x62FE, 0x11CF, {0xBF, 0x86, 0x00, 0xA0, 0xC9, 0x03, 0x48, 0x36}})
 
 struct IObjectWithSite : IUnknown {
   virtual HRESULT SetSite(IUnknown* site) = 0;

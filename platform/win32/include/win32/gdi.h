@@ -36,6 +36,17 @@ BOOL RedrawWindow(HWND hwnd, const RECT* rect, HRGN region, UINT flags);
 HDC BeginPaint(HWND hwnd, LPPAINTSTRUCT paint);
 BOOL EndPaint(HWND hwnd, const PAINTSTRUCT* paint);
 
+// Regions: rectangles only, the one shape the layer has (a window's region, window.h, is one
+// too).
+#define RGN_ERROR 0
+#define NULLREGION 1
+#define SIMPLEREGION 2
+HRGN CreateRectRgn(int left, int top, int right, int bottom);
+HRGN CreateRectRgnIndirect(const RECT* rect);
+// The bounding rectangle: SIMPLEREGION, NULLREGION for an empty region, RGN_ERROR for a handle
+// that is no region.
+int GetRgnBox(HRGN region, LPRECT rect);
+
 // Device contexts.
 HDC GetDC(HWND hwnd);
 HDC GetWindowDC(HWND hwnd);

@@ -168,6 +168,14 @@ int MapWindowPoints(HWND from, HWND to, LPPOINT points, UINT count);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
 BOOL MoveWindow(HWND hwnd, int x, int y, int width, int height, BOOL repaint);
 
+// The part of the window the system shows, in window coordinates (gdi.h: rectangles only). The
+// system owns the region from then on: the handle is no longer the caller's. NULL removes the
+// window's region. 0 on failure.
+int SetWindowRgn(HWND hwnd, HRGN region, BOOL redraw);
+// Copies the window's region into region (made by the caller): its type, RGN_ERROR when the
+// window has none.
+int GetWindowRgn(HWND hwnd, HRGN region);
+
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 BOOL AdjustWindowRect(LPRECT rect, DWORD style, BOOL menu);
 

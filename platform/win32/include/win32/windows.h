@@ -8,6 +8,7 @@
 //   win32/keys.h      virtual-key codes
 //   win32/kernel.h    last error, system texts, local memory, threads, code pages
 //   win32/window.h    classes, windows, window data, geometry, frame model, metrics
+//   win32/rect.h      rectangle arithmetic
 //   win32/queue.h     sending, posting, queues, message loops, timers
 //   win32/input.h     keyboard state, focus, activation, cursor
 //   win32/gdi.h       painting, device contexts, fonts and measurement, bitmaps, icons
@@ -28,6 +29,7 @@
 #include <win32/keys.h>
 #include <win32/messages.h>
 #include <win32/queue.h>
+#include <win32/rect.h>
 #include <win32/shell.h>
 #include <win32/styles.h>
 #include <win32/types.h>

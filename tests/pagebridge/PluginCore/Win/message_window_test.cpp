@@ -6,6 +6,8 @@
 #include <win32/queue.h>
 #include <win32/window.h>
 
+#include <dlfcn.h>
+
 #include <atomic>
 #include <memory>
 #include <stdexcept>
@@ -89,6 +91,32 @@ TEST(WinMessageWindow, RegistrationFailureIsReportedAtConstruction)
     }
     PB::WinMessageWindow::replaceClassRegistrationForTesting(atom, 0);
     EXPECT_NO_THROW(PB::WinMessageWindow());
+}
+
+// Two modules built on the framework in one process (and this program, a
+// third): each registers the window class under its own handle, so each
+// can make its message windows, and one going leaves the other's class.
+TEST(WinMessageWindow, ModulesOfOneProcessEachHaveTheirClass)
+{
+    using Run = int (*)(char*, int);
+    const char* const files[] = {MESSAGE_WINDOW_MODULE_A, MESSAGE_WINDOW_MODULE_B};
+    void* modules[2] = {};
+    Run runs[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        modules[i] = dlopen(files[i], RTLD_NOW | RTLD_LOCAL);
+        ASSERT_NE(modules[i], nullptr) << dlerror();
+        runs[i] = reinterpret_cast<Run>(dlsym(modules[i], "messageWindowModuleRun"));
+        ASSERT_NE(runs[i], nullptr) << files[i];
+    }
+    char error[128] = {};
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(runs[i](error, sizeof error), 1) << files[i] << ": " << error;
+    PB::WinMessageWindow own;
+    EXPECT_NE(own.getHWND(), nullptr);
+
+    dlclose(modules[0]);  // unregisters its class, not the other's
+    EXPECT_EQ(runs[1](error, sizeof error), 1) << error;
+    dlclose(modules[1]);
 }
 
 }  // namespace

@@ -180,4 +180,118 @@ TEST_F(Windowed, GeometryFromTheWindowRectangle)
     EXPECT_EQ(window->getWindowHeight(), 150);
 }
 
+TEST_F(Windowed, ASecondObjectForTheWindowOutlivesTheFirst)
+{
+    auto second = std::make_shared<Observer>();
+    std::unique_ptr<PB::PluginWindowWin> newer(
+        getPluginFactory()->createPluginWindowWin(PB::WindowContextWin{browser.hwnd}));
+    newer->AttachObserver(second);
+    window.reset();  // the older object goes: the newer one still gets the input
+    send(WM_LBUTTONDOWN, 0, MAKELPARAM(1, 2));
+    EXPECT_EQ(second->seen, (std::vector<std::string>{"raw", "mouse"}));
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(browser.hwnd, GWLP_WNDPROC)),
+              &PB::PluginWindowWin::subclassProc);
+    newer.reset();  // the last one puts the browser's procedure back
+    EXPECT_EQ(reinterpret_cast<WNDPROC>(GetWindowLongPtrW(browser.hwnd, GWLP_WNDPROC)), &browserProc);
+}
+
+// Names each event by kind (with the button of a button event) and answers
+// every event but the raw message with the given answer.
+class Describing : public PB::PluginEventSink {
+public:
+    std::vector<std::string> seen;
+    bool answer = true;
+    std::uintptr_t timerId = 0;
+
+    bool HandleEvent(PB::PluginEvent* e, PB::PluginEventSource*) override
+    {
+        if (dynamic_cast<PB::AttachedEvent*>(e))
+            return false;
+        if (dynamic_cast<PB::WindowsEvent*>(e))
+            return false;
+        seen.push_back(describe(e));
+        if (auto* timer = dynamic_cast<PB::TimerEvent*>(e))
+            timerId = timer->timerId;
+        return answer;
+    }
+
+private:
+    static std::string describe(PB::PluginEvent* e)
+    {
+        const auto button = [](PB::PluginEvent* b) {
+            return std::to_string(static_cast<PB::MouseButtonEvent*>(b)->m_Btn);
+        };
+        if (dynamic_cast<PB::MouseDoubleClickEvent*>(e))
+            return "double " + button(e);
+        if (dynamic_cast<PB::MouseDownEvent*>(e))
+            return "down " + button(e);
+        if (dynamic_cast<PB::MouseUpEvent*>(e))
+            return "up " + button(e);
+        if (dynamic_cast<PB::MouseScrollEvent*>(e))
+            return "scroll";
+        if (dynamic_cast<PB::MouseMoveEvent*>(e))
+            return "move";
+        if (dynamic_cast<PB::KeyUpEvent*>(e))
+            return "key up";
+        if (dynamic_cast<PB::TimerEvent*>(e))
+            return "timer";
+        if (dynamic_cast<PB::ResizedEvent*>(e))
+            return "resized";
+        if (dynamic_cast<PB::RefreshEvent*>(e))
+            return "refresh";
+        return "other";
+    }
+};
+
+struct MessageCase {
+    const char* name;
+    UINT message;
+    WPARAM wParam;
+    const char* event;  // "" for none
+    bool handledWhenTaken;
+    bool handledWhenLeft;
+};
+
+TEST_F(Windowed, MessagesBecomeEventsAndAnswers)
+{
+    const MessageCase cases[] = {
+        {"right down", WM_RBUTTONDOWN, 0, "down 1", true, false},
+        {"right up", WM_RBUTTONUP, 0, "up 1", true, false},
+        {"middle down", WM_MBUTTONDOWN, 0, "down 2", true, false},
+        {"middle up", WM_MBUTTONUP, 0, "up 2", true, false},
+        {"left up", WM_LBUTTONUP, 0, "up 0", true, false},
+        {"left double click", WM_LBUTTONDBLCLK, 0, "double 0", true, false},
+        {"right double click", WM_RBUTTONDBLCLK, 0, "", false, false},
+        {"middle double click", WM_MBUTTONDBLCLK, 0, "", false, false},
+        {"key up", WM_KEYUP, 'Q', "key up", true, false},
+        {"timer", WM_TIMER, 17, "timer", true, false},
+        {"size", WM_SIZE, 0, "resized", true, false},
+        {"wheel", WM_MOUSEWHEEL, static_cast<WPARAM>(120) << 16, "scroll", true, false},
+        // Painted by an observer: default processing still follows.
+        {"paint", WM_PAINT, 0, "refresh", false, true},
+        {"cursor", WM_SETCURSOR, 0, "", false, false},
+    };
+    auto describing = std::make_shared<Describing>();
+    window->DetachObserver(observer);
+    window->AttachObserver(describing);
+    for (const bool taken : {true, false}) {
+        for (const MessageCase& c : cases) {
+            describing->seen.clear();
+            describing->answer = taken;
+            LRESULT result = -1;
+            EXPECT_EQ(window->WinProc(browser.hwnd, c.message, c.wParam, 0, result),
+                      taken ? c.handledWhenTaken : c.handledWhenLeft)
+                << c.name << (taken ? " taken" : " left");
+            const std::vector<std::string> expected =
+                *c.event ? std::vector<std::string>{c.event} : std::vector<std::string>{};
+            EXPECT_EQ(describing->seen, expected) << c.name;
+        }
+    }
+    EXPECT_EQ(describing->timerId, 17u);
+    // The cursor message puts up the arrow.
+    SetCursor(nullptr);
+    send(WM_SETCURSOR);
+    EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, IDC_ARROW));
+}
+
 }  // namespace

@@ -25,14 +25,19 @@ class Observer : public PB::PluginEventSink {
 public:
     std::vector<std::string> seen;
     bool paints = false;
+    // When set, raw messages are taken with this result.
+    bool takesRaw = false;
+    LRESULT rawResult = 0;
     PB::MouseEvent lastMouse{0, 0, 0};
     bool HandleEvent(PB::PluginEvent* e, PB::PluginEventSource*) override
     {
         if (dynamic_cast<PB::AttachedEvent*>(e))
             return false;
-        if (dynamic_cast<PB::WindowsEvent*>(e)) {
+        if (auto* raw = dynamic_cast<PB::WindowsEvent*>(e)) {
             seen.push_back("raw");
-            return false;
+            if (takesRaw)
+                raw->lRes = rawResult;
+            return takesRaw;
         }
         if (dynamic_cast<PB::RefreshEvent*>(e)) {
             seen.push_back("refresh");
@@ -115,6 +120,21 @@ TEST_F(Windowless, InputRelativeToTheArea)
     observer->seen.clear();
     EXPECT_FALSE(window->HandleEvent(WM_MOUSEWHEEL, 0, 0, result));
     EXPECT_EQ(observer->seen, (std::vector<std::string>{"raw"}));
+}
+
+TEST_F(Windowless, ATakenRawMessageAnswersWithItsResult)
+{
+    observer->takesRaw = true;
+    observer->rawResult = 77;
+    LRESULT result = 42;
+    EXPECT_TRUE(window->HandleEvent(WM_LBUTTONDOWN, 0, 0, result));
+    EXPECT_EQ(result, 77);
+    EXPECT_EQ(observer->seen, (std::vector<std::string>{"raw"}));  // nothing made of it
+
+    observer->takesRaw = false;
+    result = 42;
+    EXPECT_FALSE(window->HandleEvent(WM_TIMER, 0, 0, result));
+    EXPECT_EQ(result, 42);
 }
 
 }  // namespace

@@ -14,6 +14,9 @@ function ready(plugin) {
         return plugin.readList(['a', 2, false]);
     }).then(function (values) {
         console.log('readList', JSON.stringify(values));
+        return plugin.readMap({ a: 1, b: ['two'], c: null });
+    }).then(function (members) {
+        console.log('readMap', JSON.stringify(members));
         plugin.ondone = function (event) { console.log('event', event); };
         plugin.fire('ondone', 'fired');
         plugin.evaluate("console.log('injected by the plug-in')");
