@@ -5,6 +5,7 @@
 // The states take no lock; one state must be settled and observed from one
 // thread at a time.
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <map>
@@ -100,17 +101,26 @@ struct State : StateBase<T> {
 
     void resolve(T v)
     {
-        value = v;
-        this->state = SettleState::Resolved;
-        this->failureCallbacks.clear();
         std::vector<typename StateBase<T>::SuccessCallback> callbacks;
         callbacks.swap(this->successCallbacks);
+        // The value is this resolution's own: the state keeps it, or a copy
+        // of it when callbacks wait too.
+        if (callbacks.empty())
+            value = std::move(v);
+        else
+            value = v;
+        this->state = SettleState::Resolved;
+        this->failureCallbacks.clear();
         // Every callback gets its own copy of this resolution's value, even
-        // if one of them settles the state again.
-        for (const auto& callback : callbacks) {
-            auto call(callback);
-            T copy(v);
-            call(std::move(copy));
+        // if one of them settles the state again; the last one gets the value.
+        for (std::size_t i = 0; i < callbacks.size(); ++i) {
+            auto call(callbacks[i]);
+            if (i + 1 == callbacks.size()) {
+                call(std::move(v));
+            } else {
+                T copy(v);
+                call(std::move(copy));
+            }
         }
     }
 

@@ -248,6 +248,25 @@ TEST(Promise, HandOffGivesTheLastHolderTheValueItself)
     }
 }
 
+TEST(Promise, ResolvingCopiesTheValueOnlyForThoseWhoWait)
+{
+    // Nobody waits: the state keeps the value itself; a later reader gets a copy.
+    Deferred<Counted> quiet;
+    quiet.resolve(Counted());
+    int later = -1;
+    quiet.promise().done([&later](Counted value) { later = value.copies; });
+    EXPECT_EQ(later, 1);
+
+    // Two wait: the first gets a copy, the last the value, and the state keeps a copy.
+    Deferred<Counted> busy;
+    std::vector<int> seen;
+    for (int i = 0; i < 2; ++i)
+        busy.promise().done([&seen](Counted value) { seen.push_back(value.copies); });
+    busy.resolve(Counted());
+    busy.promise().done([&seen](Counted value) { seen.push_back(value.copies); });
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, 2}));
+}
+
 TEST(Promise, HandOffOfAnythingElseIsDone)
 {
     // Pending: registered, run when the value comes, the handle kept.
