@@ -7,6 +7,7 @@
 
 #include "hosts/ComBench.h"
 #include "hosts/NpBench.h"
+#include "hosts/WireBench.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ void getVersion(benchmark::State& state)
         state.SkipWithError(e.what());
     }
 }
+BENCHMARK_TEMPLATE(getVersion, bench::WireBench)->Name("HostWire/getVersion");
 BENCHMARK_TEMPLATE(getVersion, bench::NpBench)->Name("Npapi/getVersion");
 BENCHMARK_TEMPLATE(getVersion, bench::ComBench)->Name("ActiveX/getVersion");
 

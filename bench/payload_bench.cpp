@@ -1,5 +1,6 @@
 // Large payloads through the module's adapters, each set against the crypto
-// library's signing of the same bytes with the same key and output format:
+// library's signing of the same bytes with the same key and output format
+// (and, for HostWire, a bare Json::Reader parse of the same command text):
 // signBinaryData of 16 MiB of data as Base64; sign and signInContext of a
 // 16 MiB text, detached; sign of an 8 MiB text attached, whose signature
 // carries the text and so is a large answer; and clear_base64 of the 16 MiB
@@ -18,6 +19,7 @@
 
 #include "hosts/ComBench.h"
 #include "hosts/NpBench.h"
+#include "hosts/WireBench.h"
 #include "kit/Floor.h"
 #include "kit/Measure.h"
 #include "kit/PageCall.h"
@@ -83,7 +85,11 @@ void runCase(benchmark::State& state, const PayloadCase& c)
             expectResolved(host, "signInit", {PageArg::of(work.keyPath()), PageArg::of(work.certificate())});
         // Made by the page before it calls.
         const typename Host::Call call(c.method, c.args());
-        bench::againstFloor(state, call.bytes(), [&] { c.floor(library); },
+        bench::againstFloor(state, call.bytes(),
+                            [&] {
+                                c.floor(library);
+                                call.floor();
+                            },
                             [&] {
                                 const bench::PageAnswer answer = host.call(call);
                                 if (!answer.resolved || answer.length == 0)
@@ -109,6 +115,7 @@ void registerCases()
 }
 
 const bool registered = [] {
+    registerCases<bench::WireBench>();
     registerCases<bench::NpBench>();
     registerCases<bench::ComBench>();
     return true;

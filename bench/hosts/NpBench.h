@@ -38,6 +38,8 @@ public:
         const std::string& method() const { return m_method; }
         // The bytes of the page's texts as the module receives them.
         std::size_t bytes() const { return m_bytes; }
+        // Nothing to read: the module receives the values as they are.
+        void floor() const {}
         const std::vector<NPVariant>& values() const { return m_values; }
 
     private:
