@@ -177,9 +177,13 @@ Promise<VariantList> WireColony::Invoke(VariantList args)
     const std::uint32_t spawnId = idAt(args, 0);
     const std::uint32_t objectId = idAt(args, 1);
     const std::string name = args[2].convert_cast<std::string>();
-    // The call's arguments are taken over, not copied: the list is this command's own.
-    VariantList* passed = args[3].get_if<VariantList>();
-    VariantList callArgs = passed ? std::move(*passed) : args[3].cast<VariantList>();
+    // The call's arguments are taken over, not copied: the list is this
+    // command's own. Anything else fails the strict read, as it did.
+    VariantList callArgs;
+    if (VariantList* passed = args[3].get_if<VariantList>())
+        callArgs = std::move(*passed);
+    else
+        callArgs = args[3].cast<VariantList>();
     if (spawnId == 0) {
         if (!name.empty())
             throw invalid_member(name);

@@ -29,8 +29,10 @@ bool parseJson(const char* text, std::size_t length, Json::Value& root)
 {
     // The classic reader takes the first value and leaves any text after it
     // alone. One nested past its depth limit makes it throw; such a text
-    // counts as not JSON, like any other it refuses.
-    Json::Reader reader;
+    // counts as not JSON, like any other it refuses. One reader serves the
+    // thread: making one costs more than reading a small command, and every
+    // parse starts it afresh.
+    thread_local Json::Reader reader;
     try {
         return reader.parse(text, text + length, root, false);
     } catch (const std::exception&) {

@@ -38,6 +38,8 @@ public:
     void setProperty(std::string name, const variant& value) override;
     void removeProperty(int index) override;
     void removeProperty(std::string name) override;
+    // A kept list is copied for the method, a handed-over one taken over; a
+    // subclass that overrides one of the two forms overrides both.
     Promise<variant> invoke(std::string method, const VariantList& args) override;
     Promise<variant> invoke(std::string method, VariantList&& args) override;
     PB_JSAPI_KEEP_WIDE_FORMS(JSAPIImpl);
