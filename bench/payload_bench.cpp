@@ -5,7 +5,8 @@
 // 16 MiB text, detached; sign of an 8 MiB text attached, whose signature
 // carries the text and so is a large answer; and clear_base64 of the 16 MiB
 // Base64 text, whose answer is as large as its argument (set against the
-// signing of the 16 MiB of data).
+// signing of the 16 MiB of data); and signFile of a 64 MiB file, whose heap
+// is set against the file's size.
 
 #include <benchmark/benchmark.h>
 
@@ -39,6 +40,8 @@ struct PayloadCase {
     std::function<void(const bench::LibrarySigner&)> floor;
     // A session opened before and closed after, for the methods that sign in one.
     bool session = false;
+    // The bytes the heap is set against, when not the page's texts (a file's).
+    std::function<std::size_t()> dataBytes = nullptr;
 };
 
 PageArgs signer(PageArgs args)
@@ -62,6 +65,9 @@ const std::vector<PayloadCase>& cases()
          [](const bench::LibrarySigner& library) { library.sign(Payload::textUtf16(8), DRAVIK_SIGN_ATTACHED); }},
         {"clear_base64", "clear_base64", [] { return PageArgs{PageArg::of(Payload::base64())}; },
          [](const bench::LibrarySigner& library) { library.sign(Payload::bytes(), DRAVIK_SIGN_DETACHED); }},
+        {"signFile", "signFile", [] { return signer({PageArg::of(Payload::filePath())}); },
+         [](const bench::LibrarySigner& library) { library.sign(Payload::fileBytes(), DRAVIK_SIGN_DETACHED); }, false,
+         [] { return Payload::fileBytes().size(); }},
     };
     return all;
 }
@@ -85,7 +91,7 @@ void runCase(benchmark::State& state, const PayloadCase& c)
             expectResolved(host, "signInit", {PageArg::of(work.keyPath()), PageArg::of(work.certificate())});
         // Made by the page before it calls.
         const typename Host::Call call(c.method, c.args());
-        bench::againstFloor(state, call.bytes(),
+        bench::againstFloor(state, c.dataBytes ? c.dataBytes() : call.bytes(),
                             [&] {
                                 c.floor(library);
                                 call.floor();

@@ -1,7 +1,10 @@
 #include "kit/Payload.h"
 
+#include "kit/Workspace.h"
+
 #include <openssl/evp.h>
 
+#include <fstream>
 #include <map>
 #include <random>
 
@@ -28,6 +31,22 @@ const std::string& Payload::bytes()
                 out[i + k] = static_cast<char>(word >> (8 * k));
         }
         return out;
+    }();
+    return made;
+}
+
+const std::string& Payload::fileBytes()
+{
+    static const std::string made = bytes() + bytes() + bytes() + bytes();
+    return made;
+}
+
+const std::string& Payload::filePath()
+{
+    static const std::string made = [] {
+        const std::string path = Workspace::get().file("data.bin");
+        std::ofstream(path, std::ios::binary).write(fileBytes().data(), static_cast<std::streamsize>(fileBytes().size()));
+        return path;
     }();
     return made;
 }

@@ -20,6 +20,8 @@ public:
 
     const std::string& modulePath() const { return m_modulePath; }
     const std::string& keyPath() const { return m_keyPath; }
+    // The path of a file of that name in the workspace's folder.
+    std::string file(const std::string& name) const { return m_dir.file(name); }
     // The key's certificate, PEM.
     const std::string& certificate() const { return m_certificate; }
 
