@@ -3,7 +3,7 @@
 // (and, for HostWire, a bare Json::Reader parse of the same command text):
 // signBinaryData of 16 MiB of data as Base64; sign and signInContext of a
 // 16 MiB text, detached; sign of an 8 MiB text attached, whose signature
-// carries the text and so is a large answer; and clear_base64 of the 16 MiB
+// carries the text and so is a large answer; clear_base64 of the 16 MiB
 // Base64 text, whose answer is as large as its argument (set against the
 // signing of the 16 MiB of data); and signFile of a 64 MiB file, whose heap
 // is set against the file's size.
