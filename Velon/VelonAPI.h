@@ -80,6 +80,10 @@ public:
     std::string clear_base64(std::string text);
     std::string base64_to_bin(std::string text);
     static std::string bin_to_base64(std::string bytes);
+    // What base64_to_bin decodes from text (with the same log lines and
+    // errors), decoded straight into a library buffer, as the signing methods
+    // hand it to the library; its length in *length.
+    static velon::LibraryBuffer base64_to_library_buffer(const std::string& text, std::uint32_t* length);
 
     // --- File and device dialogs (VelonAPIDialogs.cpp)
     std::string showOpenDialog(int mode, std::string title, PB::variant dir, std::string fileTypeDescription,

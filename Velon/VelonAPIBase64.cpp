@@ -44,6 +44,9 @@ std::string VelonAPI::clear_base64(std::string text)
         if (static_cast<signed char>(c) > 13)
             buffer.get()[kept++] = c;
     buffer.get()[kept] = '\0';
+    // The text is done with: it goes before the result is made, so that a
+    // large text is held at most twice.
+    std::string().swap(text);
     return std::string(buffer.get(), kept);
 }
 
@@ -75,6 +78,65 @@ std::string VelonAPI::base64_to_bin(std::string text)
     }
     out.resize(size);
     return out;
+}
+
+velon::LibraryBuffer VelonAPI::base64_to_library_buffer(const std::string& text, std::uint32_t* length)
+{
+    VELON_TRACE("VelonAPI::base64_to_bin", "VelonAPI::base64_to_bin(*content*)");
+    VELON_TRACE("VelonAPI::clear_base64", "VelonAPI::clear_base64(*buffer*)");
+    // One pass cleans and decodes: bytes that clear_base64 drops are skipped
+    // on the way. The buffer, asked for before the text is judged as
+    // clear_base64 asks for its own, holds the most the text can decode to.
+    const std::size_t n = text.size();
+    velon::LibraryBuffer buffer = library_buffer(n / 4 * 3 + 3, "VelonAPI::clear_base64");
+    const auto& table = reverse_table();
+    const auto kept = [](unsigned char c) { return static_cast<signed char>(c) > 13; };
+    const auto* in = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* const end = in + n;
+    char* out = buffer.get();
+    unsigned char group[4];
+    int filled = 0;
+    std::size_t cleaned = 0;
+    const auto decode = [&table, &out](const unsigned char* g) {
+        const std::uint32_t bits = (table[g[0]] << 18) | (table[g[1]] << 12) | (table[g[2]] << 6) | table[g[3]];
+        out[0] = static_cast<char>((bits >> 16) & 0xFF);
+        out[1] = static_cast<char>((bits >> 8) & 0xFF);
+        out[2] = static_cast<char>(bits & 0xFF);
+        out += 3;
+    };
+    while (in < end) {
+        if (filled == 0 && end - in >= 4 && kept(in[0]) && kept(in[1]) && kept(in[2]) && kept(in[3])) {
+            decode(in);
+            in += 4;
+            cleaned += 4;
+            continue;
+        }
+        const unsigned char c = *in++;
+        if (!kept(c))
+            continue;
+        group[filled++] = c;
+        ++cleaned;
+        if (filled == 4) {
+            decode(group);
+            filled = 0;
+        }
+    }
+    if (cleaned % 4 != 0)
+        fail_with_key("VelonAPI::base64_to_bin", "err_base64_buffer_corruption");
+
+    // Trailing "=" of the cleaned text shorten the result, at most two.
+    const std::size_t size = cleaned / 4 * 3;
+    std::size_t padding = 0;
+    for (std::size_t i = n; i > 0 && padding < 2; --i) {
+        const unsigned char c = static_cast<unsigned char>(text[i - 1]);
+        if (!kept(c))
+            continue;
+        if (c != '=')
+            break;
+        ++padding;
+    }
+    *length = static_cast<std::uint32_t>(size - padding);
+    return buffer;
 }
 
 std::string VelonAPI::bin_to_base64(std::string bytes)

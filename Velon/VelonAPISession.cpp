@@ -78,9 +78,10 @@ std::string VelonAPI::signWithSession(const std::string& function, velon::SignSo
 {
     if (!sign_ctx_inited)
         fail_with_key(function, "err_signing_was_not_initialized");
-    velon::SignData data = velon::sign_data(*this, source, std::move(content));
+    velon::SignData data = velon::sign_data(source, std::move(content));
     velon::OutputBuffer output;
     const int result = SignBufferEx(sign_ctx.get(), data.data(), data.length, &output.data, &output.length, mode);
+    // What was signed goes before the signature is copied out.
     data.release();
     if (result != 0) {
         output.release();

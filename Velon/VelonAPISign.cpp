@@ -62,7 +62,7 @@ std::string VelonAPI::signOnce(const std::string& function, velon::SignSource so
 
     velon::SignData data;
     try {
-        data = velon::sign_data(*this, source, std::move(content));
+        data = velon::sign_data(source, std::move(content));
     } catch (...) {
         if (smart)
             SetPKCS7Flags(before);
@@ -80,9 +80,10 @@ std::string VelonAPI::signOnce(const std::string& function, velon::SignSource so
         output.release();
         fail_with_library(function, "SignBufferEx", result);
     }
-    std::string signature = output.bytes();
+    // What was signed goes before the signature is copied out.
     context.reset();
     data.release();
+    std::string signature = output.bytes();
     output.release();
     if (smart) {
         const int restored = SetPKCS7Flags(before);

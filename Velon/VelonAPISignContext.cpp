@@ -65,28 +65,21 @@ velon::SignContext VelonAPI::get_sign_ctx(std::string keyPath, std::string certi
     return context;
 }
 
-velon::SignData velon::sign_data(VelonAPI& api, SignSource source, std::string content)
+velon::SignData velon::sign_data(SignSource source, std::string content)
 {
     SignData data;
     switch (source) {
-    case SignSource::Text: {
-        const std::u16string units = PB::utf8_to_utf16(std::move(content));
-        data.bytes.reserve(units.size() * 2);
-        for (char16_t unit : units) {
-            data.bytes.push_back(static_cast<char>(unit & 0xFF));
-            data.bytes.push_back(static_cast<char>((unit >> 8) & 0xFF));
-        }
-        data.length = static_cast<std::uint32_t>(data.bytes.size());
+    case SignSource::Text:
+        data.text = PB::utf8_to_utf16(std::move(content));
+        data.length = static_cast<std::uint32_t>(data.text.size() * 2);
         break;
-    }
     case SignSource::Base64:
-        data.bytes = api.base64_to_bin(std::move(content));
-        data.length = static_cast<std::uint32_t>(data.bytes.size());
+        data.buffer = VelonAPI::base64_to_library_buffer(content, &data.length);
         break;
     case SignSource::File: {
         char* raw = nullptr;
         const int size = VelonAPI::file_buffer_char(VelonAPI::utf8_to_system_cp(std::move(content)), &raw);
-        data.file.reset(raw);
+        data.buffer.reset(raw);
         data.length = static_cast<std::uint32_t>(size);
         break;
     }

@@ -48,6 +48,39 @@ TEST_F(ApiTest, Base64CleaningAndCorruption)
     EXPECT_EQ(2u, logged("ERROR", "VelonAPI::base64_to_bin").size());
 }
 
+// What the signing methods hand the library: decoded straight into a
+// library buffer, the same bytes and the same errors as base64_to_bin.
+TEST_F(ApiTest, Base64DecodesIntoALibraryBufferAsBase64ToBinDoes)
+{
+    const std::string texts[] = {
+        "",
+        "Zg==",
+        "Zm8=",
+        "Zm9v",
+        "AP8AEA==",
+        "Zm\r\n9v\tZm9v",       // line breaks and tabs inside groups
+        "\r\nZm9vZg=\r\n=\r\n",   // padding split by a line break
+        "Zm9v\x80\xffZm8=",       // bytes above 0x7F are dropped
+        "Zm9 v",                  // a space stays and counts
+        "Zm9vZ",                  // five characters: corrupt
+        "Zm9=Zg==",               // "=" inside: only the last two shorten
+        "====",
+        "!!!!@@@@",               // outside the alphabet, yet four by four
+        times("eHh4", 64) + "eA==",
+    };
+    for (const std::string& text : texts) {
+        const Outcome expected = call("base64_to_bin", {text});
+        uint32_t length = 0;
+        try {
+            const velon::LibraryBuffer buffer = VelonAPI::base64_to_library_buffer(text, &length);
+            ASSERT_TRUE(expected.ok) << text << ": " << expected.error;
+            EXPECT_EQ(expected.value.cast<std::string>(), std::string(buffer.get(), length)) << text;
+        } catch (const PB::script_error& e) {
+            EXPECT_EQ(expected.text(), std::string("error: ") + e.what()) << text;
+        }
+    }
+}
+
 TEST_F(ApiTest, FilesAreReadWholeAndOnlyForAnInitialisedPage)
 {
     const std::string bytes("a\0b\0\xff", 5);

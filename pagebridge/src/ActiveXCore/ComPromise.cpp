@@ -10,15 +10,15 @@ namespace PB {
 namespace ActiveX {
 
 std::shared_ptr<ComPromise> ComPromise::create(const std::shared_ptr<ActiveXBrowserHost>& host,
-                                               const Promise<variant>& promise)
+                                               Promise<variant> promise)
 {
-    auto bridge = std::make_shared<ComPromise>(host, promise);
+    auto bridge = std::make_shared<ComPromise>(host, std::move(promise));
     bridge->init(host);
     return bridge;
 }
 
-ComPromise::ComPromise(const std::shared_ptr<ActiveXBrowserHost>& host, const Promise<variant>& promise)
-    : m_host(host), m_promise(promise)
+ComPromise::ComPromise(const std::shared_ptr<ActiveXBrowserHost>& host, Promise<variant> promise)
+    : m_host(host), m_promise(std::move(promise))
 {
 }
 
@@ -45,9 +45,11 @@ void ComPromise::init(const std::shared_ptr<ActiveXBrowserHost>& host)
         m_settled = true;  // nothing to settle: the page never saw a promise
         throw std::runtime_error("Could not use deferred object");
     }
+    // An answer already there that nobody else holds comes over without a
+    // copy; the settled promise is then no longer held here.
     const std::shared_ptr<ComPromise> self = shared_from_this();
-    m_promise.done([self](variant value) { self->onResolved(value); });
-    m_promise.fail([self](std::exception_ptr error) { self->onRejected(variant(error)); });
+    m_promise.handOff([self](variant value) { self->onResolved(std::move(value)); },
+                      [self](std::exception_ptr error) { self->onRejected(variant(error)); });
 }
 
 std::shared_ptr<ActiveXBrowserHost> ComPromise::getHost()
@@ -60,27 +62,29 @@ std::shared_ptr<ActiveXBrowserHost> ComPromise::getHost()
     return host;
 }
 
-void ComPromise::onResolved(const variant& value)
+void ComPromise::onResolved(variant value)
 {
-    getHost()->ScheduleOnMainThread(shared_from_this(), [this, value] { resolvePage(value); });
+    getHost()->ScheduleOnMainThread(shared_from_this(),
+                                    [this, value = std::move(value)]() mutable { resolvePage(std::move(value)); });
 }
 
-void ComPromise::onRejected(const variant& value)
+void ComPromise::onRejected(variant value)
 {
-    getHost()->ScheduleOnMainThread(shared_from_this(), [this, value] { rejectPage(value); });
+    getHost()->ScheduleOnMainThread(shared_from_this(),
+                                    [this, value = std::move(value)]() mutable { rejectPage(std::move(value)); });
 }
 
-void ComPromise::resolvePage(const variant& value)
+void ComPromise::resolvePage(variant value)
 {
-    settle("resolve", value);
+    settle("resolve", std::move(value));
 }
 
-void ComPromise::rejectPage(const variant& value)
+void ComPromise::rejectPage(variant value)
 {
-    settle("reject", value);
+    settle("reject", std::move(value));
 }
 
-void ComPromise::settle(const char* method, const variant& value)
+void ComPromise::settle(const char* method, variant value)
 {
     if (m_settled)
         return;
@@ -88,8 +92,11 @@ void ComPromise::settle(const char* method, const variant& value)
     m_settled = true;
     const std::shared_ptr<IDispatchAPI> deferred = std::dynamic_pointer_cast<IDispatchAPI>(m_deferred);
     m_deferred.reset();
-    if (deferred)
-        deferred->invokeSync(method, VariantList{value});
+    if (deferred) {
+        VariantList args;
+        args.push_back(std::move(value));
+        deferred->invokeSync(method, args);
+    }
 }
 
 void ComPromise::invalidate()

@@ -23,18 +23,19 @@ public:
     // Throws std::runtime_error "Could not use deferred object" when the page
     // gives no deferred with a promise.
     static std::shared_ptr<ComPromise> create(const std::shared_ptr<ActiveXBrowserHost>& host,
-                                              const Promise<variant>& promise);
-    ComPromise(const std::shared_ptr<ActiveXBrowserHost>& host, const Promise<variant>& promise);
+                                              Promise<variant> promise);
+    ComPromise(const std::shared_ptr<ActiveXBrowserHost>& host, Promise<variant> promise);
     virtual ~ComPromise();
 
     // What the page receives.
     const std::shared_ptr<IDispatchAPI>& pagePromise() const { return m_pagePromise; }
 
-    void onResolved(const variant& value);
-    void onRejected(const variant& value);
+    // The value travels on, moved, to the page.
+    void onResolved(variant value);
+    void onRejected(variant value);
     // Main thread: settle the page deferred once.
-    void resolvePage(const variant& value);
-    void rejectPage(const variant& value);
+    void resolvePage(variant value);
+    void rejectPage(variant value);
     // Throws std::bad_cast (after invalidating) when the host has gone.
     std::shared_ptr<ActiveXBrowserHost> getHost();
     // Rejects an unsettled page promise with "Invalidated" and drops the
@@ -43,7 +44,7 @@ public:
 
 private:
     void init(const std::shared_ptr<ActiveXBrowserHost>& host);
-    void settle(const char* method, const variant& value);
+    void settle(const char* method, variant value);
 
     std::weak_ptr<ActiveXBrowserHost> m_host;
     Promise<variant> m_promise;

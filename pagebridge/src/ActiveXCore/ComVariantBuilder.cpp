@@ -1,5 +1,6 @@
 #include "ActiveXCore/ComVariantBuilder.h"
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -71,14 +72,18 @@ void makeComVariant<bool>(const Host&, const variant& value, VARIANT* out)
     out->vt = VT_BOOL;
 }
 
-void makeBstr(const std::wstring& text, VARIANT* out)
+void makeBstr(const std::u16string& units, VARIANT* out)
 {
     // The text ends at its first NUL, as a NUL-terminated allocation does.
-    const std::wstring shown = text.substr(0, text.find(L'\0'));
-    out->bstrVal = com::allocBstr(shown);
+    out->bstrVal = SysAllocStringLen(units.data(), static_cast<UINT>(std::min(units.find(u'\0'), units.size())));
     if (!out->bstrVal)
         throw ComError(E_OUTOFMEMORY, "Out of memory");
     out->vt = VT_BSTR;
+}
+
+void makeBstr(const std::wstring& text, VARIANT* out)
+{
+    makeBstr(com::toUtf16(text), out);
 }
 
 template <>
@@ -90,7 +95,27 @@ void makeComVariant<std::wstring>(const Host&, const variant& value, VARIANT* ou
 template <>
 void makeComVariant<std::string>(const Host& host, const variant& value, VARIANT* out)
 {
-    makeComVariant<std::wstring>(host, value, out);
+    const std::string* text = value.get_if<std::string>();
+    if (!text) {
+        makeComVariant<std::wstring>(host, value, out);
+        return;
+    }
+    // Straight from UTF-8 to UTF-16, without a wide copy of a large text: an
+    // ASCII text (most answers are) is widened into the BSTR itself, any
+    // other is checked and converted as the wide read does it.
+    if (std::all_of(text->begin(), text->end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        const std::size_t shown = std::min(text->find('\0'), text->size());
+        out->bstrVal = SysAllocStringLen(nullptr, static_cast<UINT>(shown));
+        if (!out->bstrVal)
+            throw ComError(E_OUTOFMEMORY, "Out of memory");
+        std::copy(text->begin(), text->begin() + static_cast<std::ptrdiff_t>(shown), out->bstrVal);
+        out->vt = VT_BSTR;
+        return;
+    }
+    // Two statements: the converter's copy of the text goes before the BSTR
+    // is made.
+    const std::u16string units = utf8_to_utf16(*text);
+    makeBstr(units, out);
 }
 
 void makeDispatch(IDispatch* dispatch, VARIANT* out)

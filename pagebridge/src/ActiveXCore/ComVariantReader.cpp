@@ -2,6 +2,8 @@
 
 #include <com/bstr.h>
 
+#include <algorithm>
+
 #include "ActiveXCore/IDispatchAPI.h"
 #include "ScriptingCore/utf8_tools.h"
 
@@ -32,7 +34,13 @@ variant variantFromCom(const VARIANT* value, const std::shared_ptr<ActiveXBrowse
     case VT_R8:
     case VT_DECIMAL:
         return variant(changed(VT_R8)->dblVal);
-    case VT_BSTR:
+    case VT_BSTR: {
+        // Straight from the page's UTF-16 to UTF-8, up to its first NUL:
+        // a large text is neither copied nor widened on the way.
+        const BSTR text = value->bstrVal;
+        const std::size_t length = SysStringLen(text);
+        return variant(com::toUtf8(text, static_cast<std::size_t>(std::find(text, text + length, u'\0') - text)));
+    }
     case VT_LPSTR:
     case VT_LPWSTR:
     case VT_CLSID: {

@@ -211,9 +211,10 @@ void JSAPI_IDispatchEx::invokeMember(DISPID id, const std::wstring& name, WORD f
             for (UINT i = params->cArgs; i > first; --i)
                 args.push_back(host->getVariant(&params->rgvarg[i - 1]));
         }
-        const Promise<variant> answer = api->invoke(member, args);
+        // By its UTF-8 name, so that the object may take the arguments over.
+        Promise<variant> answer = api->invoke(wstring_to_utf8(member), std::move(args));
         if (result)
-            promiseResult(host, answer, result);
+            promiseResult(host, std::move(answer), result);
         return;
     }
     if (flags & DISPATCH_PROPERTYGET) {
@@ -225,9 +226,9 @@ void JSAPI_IDispatchEx::invokeMember(DISPID id, const std::wstring& name, WORD f
             return;
         }
         if (api->hasProperty(name)) {
-            const Promise<variant> answer = api->getProperty(name);
+            Promise<variant> answer = api->getProperty(name);
             if (result)
-                promiseResult(host, answer, result);
+                promiseResult(host, std::move(answer), result);
             return;
         }
     }
@@ -238,10 +239,10 @@ void JSAPI_IDispatchEx::invokeMember(DISPID id, const std::wstring& name, WORD f
     api->setProperty(name, host->getVariant(&params->rgvarg[0]));
 }
 
-void JSAPI_IDispatchEx::promiseResult(const std::shared_ptr<ActiveXBrowserHost>& host, const Promise<variant>& promise,
+void JSAPI_IDispatchEx::promiseResult(const std::shared_ptr<ActiveXBrowserHost>& host, Promise<variant> promise,
                                       VARIANT* result)
 {
-    const std::shared_ptr<ComPromise> bridge = ComPromise::create(host, promise);
+    const std::shared_ptr<ComPromise> bridge = ComPromise::create(host, std::move(promise));
     VariantClear(result);
     host->getComVariant(result, variant(std::static_pointer_cast<JSObject>(bridge->pagePromise())));
 }

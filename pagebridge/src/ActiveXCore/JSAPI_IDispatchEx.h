@@ -92,7 +92,7 @@ private:
     // Steps of InvokeEx that may throw; result may be null.
     void invokeMember(DISPID id, const std::wstring& name, WORD flags, DISPPARAMS* params, VARIANT* result);
     // A plug-in promise as a page promise in result.
-    void promiseResult(const std::shared_ptr<ActiveXBrowserHost>& host, const Promise<variant>& promise,
+    void promiseResult(const std::shared_ptr<ActiveXBrowserHost>& host, Promise<variant> promise,
                        VARIANT* result);
 
     std::weak_ptr<ActiveXBrowserHost> m_host;

@@ -41,7 +41,8 @@ std::uint8_t moduleCall(std::uint32_t colonyId, std::uint32_t commandId, const c
     if (!colony)
         return kNoColony;
     try {
-        return colony->onCommand(commandId, messageText(text, length));
+        // Read where the host keeps it: a large command is not copied first.
+        return colony->onCommand(commandId, text ? text : "", text ? length : 0);
     } catch (const std::exception& e) {
         // A value the command could not be read as (a bad_cast among them).
         answerMalformed(*colony, commandId, e.what());

@@ -317,9 +317,9 @@ Promise<void> WireBrowserHost::SetP(std::uint32_t id, const std::string& name, c
     return resolvedVoid();
 }
 
-Promise<variant> WireBrowserHost::Invoke(std::uint32_t id, const VariantList& args, const std::string& method)
+Promise<variant> WireBrowserHost::Invoke(std::uint32_t id, VariantList args, const std::string& method)
 {
-    return getObject(id)->invoke(method, args);
+    return getObject(id)->invoke(method, std::move(args));
 }
 
 Promise<VariantList> WireBrowserHost::Enum(std::uint32_t id)

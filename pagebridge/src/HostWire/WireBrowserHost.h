@@ -81,7 +81,8 @@ public:
 
     Promise<variant> GetP(std::uint32_t id, const std::string& name);
     Promise<void> SetP(std::uint32_t id, const std::string& name, const variant& value);
-    Promise<variant> Invoke(std::uint32_t id, const VariantList& args, const std::string& method);
+    // The arguments are handed to the object, which may take them over.
+    Promise<variant> Invoke(std::uint32_t id, VariantList args, const std::string& method);
     Promise<VariantList> Enum(std::uint32_t id);
     bool HasMethod(std::uint32_t id, const std::string& name);
 

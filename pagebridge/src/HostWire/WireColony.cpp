@@ -133,13 +133,19 @@ void WireColony::sendResponse(std::uint32_t commandId, VariantList message)
 {
     if (!m_hostFuncs.cb)
         return;
-    const std::string text = toJsonText(variantToJson(variant(std::move(message))));
+    // Written straight from the reply and the reply let go: a large answer
+    // is held twice at most.
+    std::string text;
+    {
+        const variant reply(std::move(message));
+        text = variantToJsonText(reply);
+    }
     m_hostFuncs.cb(m_colonyId, commandId, text.data(), static_cast<std::uint32_t>(text.size()));
 }
 
 Promise<std::string> WireColony::callHost(VariantList message)
 {
-    const std::string text = toJsonText(variantToJson(variant(std::move(message))));
+    const std::string text = variantToJsonText(variant(std::move(message)));
     if (!m_hostFuncs.call)
         return Promise<std::string>(std::make_exception_ptr(script_error("The host takes no commands")));
     const std::uint32_t id = takeCommandId(m_nextCommandId, m_pendingCommands);

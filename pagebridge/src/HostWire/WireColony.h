@@ -59,6 +59,8 @@ public:
 
     // --- the host's commands (WireMessages.cpp)
     std::uint8_t onCommand(std::uint32_t commandId, std::string text);
+    // The same, read straight from the host's text, which is not copied.
+    std::uint8_t onCommand(std::uint32_t commandId, const char* text, std::size_t length);
     // The host's answer to one of the module's commands.
     std::uint8_t onAnswer(std::uint32_t commandId, std::string text);
     void sendResponse(std::uint32_t commandId, VariantList message);

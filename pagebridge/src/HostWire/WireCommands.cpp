@@ -45,9 +45,23 @@ Promise<VariantList> success(variant value)
 }
 
 // Continues a result into ["success", result written for the wire with host].
-Promise<VariantList> successOf(const Promise<variant>& result, const std::shared_ptr<WireBrowserHost>& host)
+// A result that is there already, and that nobody else holds, is handed
+// over: a large answer is written without a copy.
+Promise<VariantList> successOf(Promise<variant> result, const std::shared_ptr<WireBrowserHost>& host)
 {
-    return result.then<VariantList>([host](variant value) { return makeSuccessResponse(host, value); });
+    if (!result.valid())
+        return Promise<VariantList>(std::make_exception_ptr(std::runtime_error("Promise invalid")));
+    Deferred<VariantList> reply;
+    result.handOff(
+        [reply, host](variant value) {
+            try {
+                reply.resolve(makeSuccessResponse(host, std::move(value)));
+            } catch (const std::exception&) {
+                reply.reject(std::current_exception());
+            }
+        },
+        [reply](std::exception_ptr error) { reply.reject(error); });
+    return reply.promise();
 }
 
 Promise<VariantList> successNull(const Promise<void>& done)
@@ -163,7 +177,13 @@ Promise<VariantList> WireColony::Invoke(VariantList args)
     const std::uint32_t spawnId = idAt(args, 0);
     const std::uint32_t objectId = idAt(args, 1);
     const std::string name = args[2].convert_cast<std::string>();
-    VariantList callArgs = args[3].cast<VariantList>();
+    // The call's arguments are taken over, not copied: the list is this
+    // command's own. Anything else fails the strict read, as it did.
+    VariantList callArgs;
+    if (VariantList* passed = args[3].get_if<VariantList>())
+        callArgs = std::move(*passed);
+    else
+        callArgs = args[3].cast<VariantList>();
     if (spawnId == 0) {
         if (!name.empty())
             throw invalid_member(name);
@@ -171,11 +191,12 @@ Promise<VariantList> WireColony::Invoke(VariantList args)
         if (!MethodRefs::find(m_colonyId, objectId, record))
             throw std::runtime_error("Invalid object");
         resolveValueList(callArgs, m_spawns, record.host);
-        return successOf(record.host->Invoke(record.object.getId(), callArgs, record.method), record.host);
+        return successOf(record.host->Invoke(record.object.getId(), std::move(callArgs), record.method),
+                         record.host);
     }
     const std::shared_ptr<WireBrowserHost> host = findSpawn(spawnId)->host;
     resolveValueList(callArgs, m_spawns, host);
-    return successOf(host->Invoke(objectId, callArgs, name), host);
+    return successOf(host->Invoke(objectId, std::move(callArgs), name), host);
 }
 
 }  // namespace HostWire

@@ -22,12 +22,19 @@ std::string toJsonText(const Json::Value& value)
 
 bool parseJson(const std::string& text, Json::Value& root)
 {
+    return parseJson(text.data(), text.size(), root);
+}
+
+bool parseJson(const char* text, std::size_t length, Json::Value& root)
+{
     // The classic reader takes the first value and leaves any text after it
     // alone. One nested past its depth limit makes it throw; such a text
-    // counts as not JSON, like any other it refuses.
-    Json::Reader reader;
+    // counts as not JSON, like any other it refuses. One reader serves the
+    // thread: making one costs more than reading a small command, and every
+    // parse starts it afresh.
+    thread_local Json::Reader reader;
     try {
-        return reader.parse(text.data(), text.data() + text.size(), root, false);
+        return reader.parse(text, text + length, root, false);
     } catch (const std::exception&) {
         return false;
     }
@@ -38,9 +45,14 @@ VariantList errorReply(const std::string& error, const std::string& message)
     return VariantList{variant("error"), variant(VariantMap{{"error", variant(error)}, {"message", variant(message)}})};
 }
 
-VariantList makeSuccessResponse(const std::shared_ptr<WireBrowserHost>& host, const variant& value)
+VariantList makeSuccessResponse(const std::shared_ptr<WireBrowserHost>& host, variant value)
 {
-    return VariantList{variant("success"), encodeValue(value, host)};
+    // Built element by element: a list made from braces would copy the value.
+    VariantList reply;
+    reply.reserve(2);
+    reply.emplace_back("success");
+    reply.push_back(encodeValue(std::move(value), host));
+    return reply;
 }
 
 void makeErrorResponse(WireColony& colony, std::uint32_t commandId, std::exception_ptr error)
@@ -59,9 +71,14 @@ void makeErrorResponse(WireColony& colony, std::uint32_t commandId, std::excepti
 
 std::uint8_t WireColony::onCommand(std::uint32_t commandId, std::string text)
 {
+    return onCommand(commandId, text.data(), text.size());
+}
+
+std::uint8_t WireColony::onCommand(std::uint32_t commandId, const char* text, std::size_t length)
+{
     // A text that is no command gets no reply: the result code is the answer.
     Json::Value root;
-    if (!parseJson(text, root))
+    if (!parseJson(text, length, root))
         return kNotJson;
     if (!root.isArray() || root.empty() || !root[0].isString())
         return kNotCommand;
@@ -70,16 +87,23 @@ std::uint8_t WireColony::onCommand(std::uint32_t commandId, std::string text)
     if (handler == commandHandlers().end())
         return kUnknownCommand;
     // A value that cannot be read leaves from here; the entry point answers it.
+    // Each argument's JSON goes once it is read, so that a large one is held
+    // twice at most, and only for a moment.
     VariantList args;
-    for (Json::ArrayIndex i = 1; i < root.size(); ++i)
+    args.reserve(root.size() - 1);
+    for (Json::ArrayIndex i = 1; i < root.size(); ++i) {
         args.push_back(jsonToVariant(root[i], *this));
+        root[i] = Json::Value();
+    }
+    Json::Value().swap(root);
 
     std::weak_ptr<WireColony> self = shared_from_this();
     try {
-        Promise<VariantList> result = (this->*(handler->second))(args);
+        Promise<VariantList> result = (this->*(handler->second))(std::move(args));
         // The reply may go out much later: the colony may be gone by then,
-        // and a reply that cannot be written is reported instead.
-        result.done(
+        // and a reply that cannot be written is reported instead. One that
+        // is there already comes over without a copy.
+        result.handOff(
             [self, commandId](VariantList reply) {
                 std::shared_ptr<WireColony> colony = self.lock();
                 if (!colony)

@@ -17,7 +17,7 @@ namespace HostWire {
 namespace {
 
 using HostPtr = std::shared_ptr<WireBrowserHost>;
-using Encoder = variant (*)(const variant&, const HostPtr&);
+using Encoder = variant (*)(variant, const HostPtr&);
 
 VariantMap typedMap(const char* type, const char* payloadName, variant payload)
 {
@@ -34,29 +34,32 @@ variant errorMap(const std::string& message)
     return variant(typedMap("error", "message", variant(message.empty() ? "Unknown exception" : message)));
 }
 
-variant encodePlainValue(const variant& value, const HostPtr&)
+variant encodePlainValue(variant value, const HostPtr&)
 {
     return value;
 }
 
-variant encodeVariantList(const variant& value, const HostPtr& host)
+// The elements are taken out of the list, which is the encoder's own.
+variant encodeVariantList(variant value, const HostPtr& host)
 {
     VariantList encoded;
-    for (const variant& element : value.cast<VariantList>())
-        encoded.push_back(encodeValue(element, host));
+    VariantList& list = *value.get_if<VariantList>();
+    encoded.reserve(list.size());
+    for (variant& element : list)
+        encoded.push_back(encodeValue(std::move(element), host));
     return variant(std::move(encoded));
 }
 
-variant encodeVariantMap(const variant& value, const HostPtr& host)
+variant encodeVariantMap(variant value, const HostPtr& host)
 {
     VariantMap encoded;
-    for (const auto& member : value.cast<VariantMap>())
-        encoded[member.first] = encodeValue(member.second, host);
+    for (auto& member : *value.get_if<VariantMap>())
+        encoded[member.first] = encodeValue(std::move(member.second), host);
     return variant(std::move(encoded));
 }
 
 // A plug-in object gets the host's next object id, every time it is written.
-variant makeObjectRef(const variant& value, const HostPtr& host)
+variant makeObjectRef(variant value, const HostPtr& host)
 {
     if (!host)
         return value;
@@ -67,13 +70,13 @@ variant makeObjectRef(const variant& value, const HostPtr& host)
     return refMap("ref", host->getSpawnId(), record.getId());
 }
 
-variant makePairRef(const variant& value, const HostPtr&)
+variant makePairRef(variant value, const HostPtr&)
 {
     const auto ids = value.cast<std::pair<unsigned int, unsigned int>>();
     return refMap("ref", ids.first, ids.second);
 }
 
-variant encodeJSObject(const variant& value, const HostPtr& host)
+variant encodeJSObject(variant value, const HostPtr& host)
 {
     const JSObjectPtr object = value.cast<JSObjectPtr>();
     if (const auto page = std::dynamic_pointer_cast<AlienWireling>(object))
@@ -81,12 +84,12 @@ variant encodeJSObject(const variant& value, const HostPtr& host)
     return makeObjectRef(variant(std::static_pointer_cast<JSAPI>(object)), host);
 }
 
-variant encodeException(const variant& value, const HostPtr&)
+variant encodeException(variant value, const HostPtr&)
 {
     return errorMap(value.cast<std::exception>().what());
 }
 
-variant encodeExceptionPtr(const variant& value, const HostPtr&)
+variant encodeExceptionPtr(variant value, const HostPtr&)
 {
     const std::exception_ptr error = value.cast<std::exception_ptr>();
     if (!error)
@@ -133,30 +136,31 @@ const std::map<std::type_index, Encoder>& encoderTable()
 
 }  // namespace
 
-variant encodeValue(const variant& value, const std::shared_ptr<WireBrowserHost>& host)
+variant encodeValue(variant value, const std::shared_ptr<WireBrowserHost>& host)
 {
     auto encoder = encoderTable().find(std::type_index(value.get_type()));
     if (encoder == encoderTable().end())
         return value;
-    return encoder->second(value, host);
+    return encoder->second(std::move(value), host);
 }
 
 Json::Value variantToJson(const variant& value)
 {
-    if (value.holds<std::string>())
-        return Json::Value(value.cast<std::string>());
+    // Text goes into the JSON value straight from the variant, not through a copy.
+    if (const std::string* text = value.get_if<std::string>())
+        return Json::Value(*text);
     // Wide text and 64-bit integers are written as what they hold, not lost.
     if (value.holds<std::wstring>())
         return Json::Value(wstring_to_utf8(value.cast<std::wstring>()));
-    if (value.holds<VariantMap>()) {
+    if (const VariantMap* map = value.get_if<VariantMap>()) {
         Json::Value object(Json::objectValue);
-        for (const auto& member : value.cast<VariantMap>())
+        for (const auto& member : *map)
             object[member.first] = variantToJson(member.second);
         return object;
     }
-    if (value.holds<VariantList>()) {
+    if (const VariantList* list = value.get_if<VariantList>()) {
         Json::Value array(Json::arrayValue);
-        for (const variant& element : value.cast<VariantList>())
+        for (const variant& element : *list)
             array.append(variantToJson(element));
         return array;
     }

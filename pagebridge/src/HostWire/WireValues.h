@@ -7,6 +7,7 @@
 // double.
 
 #include <memory>
+#include <string>
 
 #include <json/json.h>
 
@@ -20,8 +21,12 @@ class WireColony;
 
 // The value with every object and error in it written as a "$type" map;
 // without a host, plug-in objects stay as they are (and are written as null).
-variant encodeValue(const variant& value, const std::shared_ptr<WireBrowserHost>& host);
+// A plain value is passed on as it is, moved.
+variant encodeValue(variant value, const std::shared_ptr<WireBrowserHost>& host);
 Json::Value variantToJson(const variant& value);
+// The text that toJsonText(variantToJson(value)) gives, written straight from
+// the value: a large text in it is copied once, into the message.
+std::string variantToJsonText(const variant& value);
 
 variant jsonToVariant(const Json::Value& value, WireColony& colony);
 variant decodeTypedObject(const Json::Value& object, WireColony& colony);

@@ -160,7 +160,7 @@ bool NPJavascriptObject::GetProperty(NPIdentifier name, NPVariant* result)
         Promise<variant> value = host->IdentifierIsString(name)
                                      ? getAPI()->getProperty(host->UTF8FromIdentifier(name))
                                      : getAPI()->getProperty(static_cast<int>(host->IntFromIdentifier(name)));
-        wrapPromise(value, result);
+        wrapPromise(std::move(value), result);
         return true;
     } catch (const std::exception&) {
         // The browser takes the result only when the call succeeds: the
@@ -230,8 +230,8 @@ bool NPJavascriptObject::Invoke(NPIdentifier name, const NPVariant* args, uint32
         else if (method == removeEventListenerName)
             answer = Promise<variant>(callAddEventListener(list, false));
         else
-            answer = getAPI()->invoke(method, list);
-        wrapPromise(answer, result);
+            answer = getAPI()->invoke(method, std::move(list));
+        wrapPromise(std::move(answer), result);
         return true;
     } catch (const std::exception&) {
         try {
@@ -295,10 +295,10 @@ variant NPJavascriptObject::callAddEventListener(const VariantList& args, bool a
     return variant();
 }
 
-void NPJavascriptObject::wrapPromise(const Promise<variant>& promise, NPVariant* result)
+void NPJavascriptObject::wrapPromise(Promise<variant> promise, NPVariant* result)
 {
     std::shared_ptr<NpapiBrowserHost> host = getHost();
-    std::shared_ptr<NPPromise> bridge = NPPromise::create(host, promise);
+    std::shared_ptr<NPPromise> bridge = NPPromise::create(host, std::move(promise));
     result->type = NPVariantType_Object;
     result->value.objectValue = host->RetainObject(bridge->getPagePromise());
 }

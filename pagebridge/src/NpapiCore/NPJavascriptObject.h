@@ -66,7 +66,7 @@ private:
 
     variant callAddEventListener(const VariantList& args, bool add);
     // Puts a page promise for the plug-in promise into result.
-    void wrapPromise(const Promise<variant>& promise, NPVariant* result);
+    void wrapPromise(Promise<variant> promise, NPVariant* result);
     // A rejected promise for the exception being handled.
     void wrapCurrentException(NPVariant* result);
     void reportException(const std::exception& e);

@@ -31,15 +31,15 @@ private:
 
 }  // namespace
 
-NPPromise::NPPromise(const std::shared_ptr<NpapiBrowserHost>& host, const Promise<variant>& promise)
-    : m_host(host), m_promise(promise)
+NPPromise::NPPromise(const std::shared_ptr<NpapiBrowserHost>& host, Promise<variant> promise)
+    : m_host(host), m_promise(std::move(promise))
 {
 }
 
 std::shared_ptr<NPPromise> NPPromise::create(const std::shared_ptr<NpapiBrowserHost>& host,
-                                             const Promise<variant>& promise)
+                                             Promise<variant> promise)
 {
-    auto bridge = std::make_shared<NPPromise>(host, promise);
+    auto bridge = std::make_shared<NPPromise>(host, std::move(promise));
     host->trackPromise(bridge);
     bridge->init(host);
     return bridge;
@@ -86,25 +86,26 @@ void NPPromise::init(const std::shared_ptr<NpapiBrowserHost>& host)
     m_pagePromise = host->RetainObject(answer[0].value.objectValue);
 
     // Only the callbacks hold this object from here on; holding the plug-in
-    // promise as well would keep both alive when nobody settles it.
+    // promise as well would keep both alive when nobody settles it. An answer
+    // already there that nobody else holds comes over without a copy.
     std::shared_ptr<NPPromise> self = shared_from_this();
-    Promise<variant> promise = m_promise;
+    Promise<variant> promise = std::move(m_promise);
     m_promise = Promise<variant>();
-    promise.done([self](variant value) { self->onResolved(value); }, nullptr);
-    promise.fail([self](std::exception_ptr error) { self->onRejected(variant(error)); });
+    promise.handOff([self](variant value) { self->onResolved(std::move(value)); },
+                    [self](std::exception_ptr error) { self->onRejected(variant(error)); });
 }
 
-void NPPromise::onResolved(const variant& value)
+void NPPromise::onResolved(variant value)
 {
-    schedule(&NPPromise::resolve, value);
+    schedule(&NPPromise::resolve, std::move(value));
 }
 
-void NPPromise::onRejected(const variant& reason)
+void NPPromise::onRejected(variant reason)
 {
-    schedule(&NPPromise::reject, reason);
+    schedule(&NPPromise::reject, std::move(reason));
 }
 
-void NPPromise::schedule(void (NPPromise::*member)(const variant&), const variant& value)
+void NPPromise::schedule(void (NPPromise::*member)(const variant&), variant value)
 {
     // Runs on the settling thread: a failure here must not reach whoever settled.
     try {
@@ -112,7 +113,7 @@ void NPPromise::schedule(void (NPPromise::*member)(const variant&), const varian
         if (!host)
             return;
         std::shared_ptr<NPPromise> self = shared_from_this();
-        host->ScheduleOnMainThread(self, [self, member, value] { ((*self).*member)(value); });
+        host->ScheduleOnMainThread(self, [self, member, value = std::move(value)] { ((*self).*member)(value); });
     } catch (...) {
     }
 }

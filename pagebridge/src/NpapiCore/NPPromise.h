@@ -18,7 +18,7 @@ class NpapiBrowserHost;
 
 class NPPromise : public std::enable_shared_from_this<NPPromise> {
 public:
-    NPPromise(const std::shared_ptr<NpapiBrowserHost>& host, const Promise<variant>& promise);
+    NPPromise(const std::shared_ptr<NpapiBrowserHost>& host, Promise<variant> promise);
     virtual ~NPPromise();
     NPPromise(const NPPromise&) = delete;
     NPPromise& operator=(const NPPromise&) = delete;
@@ -27,7 +27,7 @@ public:
     // std::runtime_error "Could not connect to browser", "Could not use
     // deferred object" or the host's texts for the promise library.
     static std::shared_ptr<NPPromise> create(const std::shared_ptr<NpapiBrowserHost>& host,
-                                             const Promise<variant>& promise);
+                                             Promise<variant> promise);
     void init(const std::shared_ptr<NpapiBrowserHost>& host);
 
     // The page promise object; the creator retains it for the browser.
@@ -39,9 +39,9 @@ public:
 
     // Called on the thread that settles the plug-in promise: they queue
     // resolve or reject for the main thread, and do nothing once the host
-    // has gone or refuses.
-    void onResolved(const variant& value);
-    void onRejected(const variant& reason);
+    // has gone or refuses. The value travels on, moved, to the page.
+    void onResolved(variant value);
+    void onRejected(variant reason);
 
     // The host shuts down (main thread): the page objects are given back
     // and nothing is sent any more.
@@ -55,7 +55,7 @@ public:
 
 private:
     void settle(const char* method, const variant& value);
-    void schedule(void (NPPromise::*member)(const variant&), const variant& value);
+    void schedule(void (NPPromise::*member)(const variant&), variant value);
     // Gives the browser references back (on the main thread).
     void releaseObjects(const std::shared_ptr<NpapiBrowserHost>& host);
 

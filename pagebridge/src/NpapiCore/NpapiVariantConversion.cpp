@@ -92,6 +92,9 @@ NPVariant makeDouble(const HostPtr&, const variant& value)
 
 NPVariant makeString(const HostPtr& host, const variant& value)
 {
+    // A held string goes straight into the browser's buffer.
+    if (const std::string* text = value.get_if<std::string>())
+        return stringVariant(host, *text);
     return stringVariant(host, value.convert_cast<std::string>());
 }
 

@@ -85,4 +85,9 @@ Promise<variant> JSAPI::invoke(const std::wstring& method, const VariantList& ar
     return invoke(wstring_to_utf8(method), args);
 }
 
+Promise<variant> JSAPI::invoke(std::string method, VariantList&& args)
+{
+    return invoke(std::move(method), static_cast<const VariantList&>(args));
+}
+
 }  // namespace PB

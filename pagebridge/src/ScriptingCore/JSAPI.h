@@ -65,6 +65,9 @@ public:
     // An empty method name calls the object itself as a function.
     virtual Promise<variant> invoke(std::string method, const VariantList& args) = 0;
     virtual Promise<variant> invoke(const std::wstring& method, const VariantList& args);
+    // The same call from a caller that is done with the arguments: an object
+    // may take them over instead of copying them. By default it forwards.
+    virtual Promise<variant> invoke(std::string method, VariantList&& args);
 
     // A subclass that overrides a narrow form names this in its class body so
     // that the wide forms stay visible through it.

@@ -156,6 +156,17 @@ void JSAPIAuto::removeProperty(int index)
 
 Promise<variant> JSAPIAuto::invoke(std::string method, const VariantList& args)
 {
+    return callMethod(method, [&args] { return VariantList(args); });
+}
+
+Promise<variant> JSAPIAuto::invoke(std::string method, VariantList&& args)
+{
+    return callMethod(method, [&args] { return std::move(args); });
+}
+
+template <typename Arguments>
+Promise<variant> JSAPIAuto::callMethod(const std::string& method, Arguments arguments)
+{
     Lock lock(objectMutex());
     if (!isValidObject())
         throw object_invalidated();
@@ -164,7 +175,9 @@ Promise<variant> JSAPIAuto::invoke(std::string method, const VariantList& args)
     auto found = methods.find(method);
     if (found == methods.end())
         throw invalid_member(method);
-    return withConversionError([&] { return found->second(args); });
+    // The method's own list: copied from a caller that keeps its list, taken
+    // over from one that is done with it.
+    return withConversionError([&] { return found->second(arguments()); });
 }
 
 JSObjectPtr JSAPIAuto::eventAttribute(const std::string& event) const

@@ -38,7 +38,10 @@ public:
     void setProperty(std::string name, const variant& value) override;
     void removeProperty(int index) override;
     void removeProperty(std::string name) override;
+    // A kept list is copied for the method, a handed-over one taken over; a
+    // subclass that overrides one of the two forms overrides both.
     Promise<variant> invoke(std::string method, const VariantList& args) override;
+    Promise<variant> invoke(std::string method, VariantList&& args) override;
     PB_JSAPI_KEEP_WIDE_FORMS(JSAPIImpl);
 
     void dispatchEvent(std::string event, const VariantList& args) override;
@@ -61,6 +64,8 @@ public:
     virtual void unregisterAttribute(const std::string& name);
 
 private:
+    template <typename Arguments>
+    Promise<variant> callMethod(const std::string& method, Arguments arguments);
     void registerDefaultMembers();
     bool isAccessible(const std::string& name) const;
     // The event-attribute hook: the page function stored under the event's name, if any.

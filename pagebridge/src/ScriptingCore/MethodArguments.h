@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <utility>
 
 #include "ScriptingCore/Promise.h"
 #include "ScriptingCore/variant.h"
@@ -49,6 +50,20 @@ Promise<variant> lastTypedArgumentAsPromise(const VariantList& args, std::size_t
     if (args.size() > position)
         throwTooMany(position);
     return typedArgumentAsPromise<T>(args, position);
+}
+
+// The converting read of a value the caller is done with: a value held as
+// exactly T is moved out rather than copied.
+template <typename T>
+T takeArgument(variant& value, std::size_t position)
+{
+    if (T* held = value.get_if<T>())
+        return std::move(*held);
+    try {
+        return value.convert_cast<T>();
+    } catch (const bad_variant_cast& e) {
+        throwConversion(e, position);
+    }
 }
 
 template <typename T>

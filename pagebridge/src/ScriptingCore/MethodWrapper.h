@@ -3,19 +3,27 @@
 // registered method is: it takes the page's argument list and answers with a
 // promise. Arguments are checked and converted in position order before the
 // member runs; a PB::variant parameter is the only optional kind.
+//
+// The list belongs to the call, so each argument is read once, straight into
+// the member's parameter, and a string is moved on rather than copied: a
+// page's payload reaches the member without a copy of its own. The member
+// runs on the calling thread inside the call; an exception derived from
+// std::exception that it throws rejects the answer, except for a member
+// without parameters called without arguments, whose exception leaves the
+// call.
 
+#include <exception>
 #include <functional>
+#include <stdexcept>
 #include <tuple>
 #include <type_traits>
 #include <utility>
-#include <vector>
 
 #include "ScriptingCore/MethodArguments.h"
-#include "ScriptingCore/PromiseJoin.h"
 
 namespace PB {
 
-using CallMethodFunctor = std::function<Promise<variant>(const VariantList&)>;
+using CallMethodFunctor = std::function<Promise<variant>(VariantList)>;
 
 namespace detail {
 namespace methods {
@@ -26,37 +34,34 @@ using param_t = std::decay_t<A>;
 template <typename A>
 constexpr bool is_variant_param = std::is_same<param_t<A>, variant>::value;
 
-// The argument promise of one position (counted from 1) of N.
+// The value of one position (counted from 1) of N, as the member's parameter
+// type, taken out of the list.
 template <typename A>
-Promise<variant> argumentPromise(const VariantList& args, std::size_t position, std::size_t count)
+param_t<A> takeParameter(VariantList& args, std::size_t position, std::size_t count)
 {
+    if (position == count && args.size() > count)
+        throwTooMany(count);
     if constexpr (is_variant_param<A>) {
-        if (position == count && args.size() > count)
-            throwTooMany(count);
-        return argumentAsPromise(args, position);
+        return position <= args.size() ? std::move(args[position - 1]) : variant();
     } else {
-        if (position == count)
-            return lastTypedArgumentAsPromise<param_t<A>>(args, position);
-        return typedArgumentAsPromise<param_t<A>>(args, position);
+        if (position > args.size())
+            throwNotOptional(position);
+        return takeArgument<param_t<A>>(args[position - 1], position);
     }
 }
 
-// The value of one position as the member's parameter type.
-template <typename A>
-param_t<A> argumentValue(const VariantList& values, std::size_t position, std::size_t count)
+// The answer follows the member's promise.
+inline Promise<variant> follow(const Promise<variant>& result)
 {
-    if constexpr (is_variant_param<A>) {
-        return position <= values.size() ? values[position - 1] : variant();
-    } else {
-        if (position == count)
-            return lastTypedArgument<param_t<A>>(values, position);
-        return typedArgument<param_t<A>>(values, position);
-    }
+    Deferred<variant> answer;
+    result.done([answer](variant value) { answer.resolve(std::move(value)); },
+                [answer](std::exception_ptr error) { answer.reject(error); });
+    return answer.promise();
 }
 
 inline Promise<variant> toPromise(Promise<variant> result)
 {
-    return result;
+    return follow(result);
 }
 inline Promise<variant> toPromise(Promise<VariantList> result)
 {
@@ -76,41 +81,46 @@ template <typename C, typename R, typename F, typename... A>
 struct method_wrapper {
     F f;
 
-    Promise<variant> operator()(C* instance, const VariantList& args) const
+    Promise<variant> operator()(C* instance, VariantList args) const
     {
-        constexpr std::size_t count = sizeof...(A);
-        std::vector<Promise<variant>> promises;
-        if constexpr (count == 0) {
+        if constexpr (sizeof...(A) == 0) {
             // A member without parameters takes and ignores any arguments.
-            for (std::size_t i = 1; i <= args.size(); ++i)
-                promises.push_back(argumentAsPromise(args, i));
+            if (args.empty())
+                return call(instance, std::tuple<>(), std::index_sequence<>());
+            return guarded([&] { return call(instance, std::tuple<>(), std::index_sequence<>()); });
         } else {
-            collect(promises, args, std::index_sequence_for<A...>());
+            return invokeWith(instance, args, std::index_sequence_for<A...>());
         }
-        F member = f;
-        return callWhenAllResolved(std::move(promises), [member, instance](std::vector<variant> values) {
-            return callMember(member, instance, values, std::index_sequence_for<A...>());
-        });
     }
 
 private:
     template <std::size_t... I>
-    static void collect(std::vector<Promise<variant>>& promises, const VariantList& args, std::index_sequence<I...>)
+    Promise<variant> invokeWith(C* instance, VariantList& args, std::index_sequence<I...> order) const
     {
-        // The comma fold runs left to right, so the lowest faulty position decides.
-        (promises.push_back(argumentPromise<A>(args, I + 1, sizeof...(A))), ...);
+        // Braced initialisation converts in position order, so the lowest
+        // faulty position decides, and no member runs after a fault.
+        std::tuple<param_t<A>...> values{takeParameter<A>(args, I + 1, sizeof...(A))...};
+        return guarded([&] { return call(instance, std::move(values), order); });
     }
 
-    template <std::size_t... I>
-    static Promise<variant> callMember(F member, C* instance, const VariantList& values, std::index_sequence<I...>)
+    template <typename Call>
+    static Promise<variant> guarded(Call call)
     {
-        // Braced initialisation converts the values in position order too.
-        std::tuple<param_t<A>...> converted{argumentValue<A>(values, I + 1, sizeof...(A))...};
+        try {
+            return call();
+        } catch (const std::exception&) {
+            return Promise<variant>(std::current_exception());
+        }
+    }
+
+    template <typename Values, std::size_t... I>
+    Promise<variant> call(C* instance, Values values, std::index_sequence<I...>) const
+    {
         if constexpr (std::is_void<R>::value) {
-            (instance->*member)(std::get<I>(std::move(converted))...);
+            (instance->*f)(std::get<I>(std::move(values))...);
             return Promise<variant>(variant());
         } else {
-            return toPromise((instance->*member)(std::get<I>(std::move(converted))...));
+            return toPromise((instance->*f)(std::get<I>(std::move(values))...));
         }
     }
 };

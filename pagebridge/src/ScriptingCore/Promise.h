@@ -5,6 +5,7 @@
 // The states take no lock; one state must be settled and observed from one
 // thread at a time.
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <map>
@@ -100,17 +101,26 @@ struct State : StateBase<T> {
 
     void resolve(T v)
     {
-        value = v;
-        this->state = SettleState::Resolved;
-        this->failureCallbacks.clear();
         std::vector<typename StateBase<T>::SuccessCallback> callbacks;
         callbacks.swap(this->successCallbacks);
+        // The value is this resolution's own: the state keeps it, or a copy
+        // of it when callbacks wait too.
+        if (callbacks.empty())
+            value = std::move(v);
+        else
+            value = v;
+        this->state = SettleState::Resolved;
+        this->failureCallbacks.clear();
         // Every callback gets its own copy of this resolution's value, even
-        // if one of them settles the state again.
-        for (const auto& callback : callbacks) {
-            auto call(callback);
-            T copy(v);
-            call(std::move(copy));
+        // if one of them settles the state again; the last one gets the value.
+        for (std::size_t i = 0; i < callbacks.size(); ++i) {
+            auto call(callbacks[i]);
+            if (i + 1 == callbacks.size()) {
+                call(std::move(v));
+            } else {
+                T copy(v);
+                call(std::move(copy));
+            }
         }
     }
 
@@ -313,6 +323,24 @@ public:
     {
         requireState();
         m_state->addFailure(std::move(onFail));
+    }
+
+    // done, for the last holder of a promise: when no other handle shares
+    // its state and the value is already there, onSuccess gets that value
+    // itself instead of a copy, and this handle lets the state go (nobody is
+    // left to read it). Otherwise exactly done, and the handle keeps its state.
+    template <typename U = T, typename = std::enable_if_t<!std::is_void<U>::value>>
+    void handOff(SuccessCallback onSuccess, ErrorCallback onFail = ErrorCallback())
+    {
+        requireState();
+        if (onSuccess && m_state.use_count() == 1 && m_state->state == SettleState::Resolved) {
+            T value = std::move(m_state->value);
+            m_state.reset();
+            onSuccess(std::move(value));
+            return;
+        }
+        m_state->addFailure(std::move(onFail));
+        m_state->addSuccess(std::move(onSuccess));
     }
 
     // A continuation. The function returns either a value, which resolves

@@ -1,6 +1,7 @@
 #include "ScriptingCore/utf8_tools.h"
 
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 
 namespace PB {
@@ -18,15 +19,15 @@ bool isSurrogate(char32_t value)
     return value >= 0xD800 && value <= 0xDFFF;
 }
 
-// Calls sink(code point) for each character; rejects stray continuation
-// bytes, leads of five- and six-byte forms, overlong forms, truncated
-// sequences, encoded surrogates and values above U+10FFFF.
+// Calls sink(code point) for each character from byte from on; rejects
+// stray continuation bytes, leads of five- and six-byte forms, overlong
+// forms, truncated sequences, encoded surrogates and values above U+10FFFF.
 template <typename Sink>
-void decode_utf8(const std::string& text, Sink sink)
+void decode_utf8(const std::string& text, Sink sink, std::size_t from = 0)
 {
     static const char32_t smallest[] = {0, 0x80, 0x800, 0x10000};
     const std::size_t size = text.size();
-    for (std::size_t i = 0; i < size;) {
+    for (std::size_t i = from; i < size;) {
         const unsigned char lead = static_cast<unsigned char>(text[i++]);
         if (lead < 0x80) {
             sink(lead);
@@ -60,6 +61,21 @@ void decode_utf8(const std::string& text, Sink sink)
     }
 }
 
+// The length of the leading run of ASCII bytes, found eight at a time.
+std::size_t ascii_run(const std::string& text)
+{
+    const std::size_t size = text.size();
+    std::size_t i = 0;
+    for (std::uint64_t bytes; i + 8 <= size; i += 8) {
+        std::memcpy(&bytes, text.data() + i, sizeof bytes);
+        if (bytes & 0x8080808080808080ULL)
+            break;
+    }
+    while (i < size && static_cast<unsigned char>(text[i]) < 0x80)
+        ++i;
+    return i;
+}
+
 }  // namespace
 
 std::wstring utf8_to_wstring(std::string utf8)
@@ -72,7 +88,11 @@ std::wstring utf8_to_wstring(std::string utf8)
 
 std::u16string utf8_to_utf16(std::string utf8)
 {
-    std::u16string units;
+    // A leading ASCII stretch (all of most texts) is widened in one go.
+    const std::size_t ascii = ascii_run(utf8);
+    std::u16string units(utf8.begin(), utf8.begin() + static_cast<std::ptrdiff_t>(ascii));
+    if (ascii == utf8.size())
+        return units;
     units.reserve(utf8.size());
     decode_utf8(utf8, [&units](char32_t c) {
         if (c > 0xFFFF) {
@@ -81,7 +101,7 @@ std::u16string utf8_to_utf16(std::string utf8)
         } else {
             units.push_back(static_cast<char16_t>(c));
         }
-    });
+    }, ascii);
     return units;
 }
 

@@ -201,6 +201,21 @@ public:
         return boost::any_cast<const variant_detail::storage_t<T>&>(m_content);
     }
 
+    // The held value itself, without a copy, when the held type is exactly T;
+    // null otherwise. Through the non-const form a caller that is done with
+    // the variant may move the value out; the variant then holds what the
+    // move left.
+    template <typename T>
+    const variant_detail::storage_t<T>* get_if() const
+    {
+        return holds<T>() ? boost::any_cast<variant_detail::storage_t<T>>(&m_content) : nullptr;
+    }
+    template <typename T>
+    variant_detail::storage_t<T>* get_if()
+    {
+        return holds<T>() ? boost::any_cast<variant_detail::storage_t<T>>(&m_content) : nullptr;
+    }
+
     // The converting read between numbers, bool, the string types and object
     // pointers; only the targets specialised in variant_convert.cpp exist.
     template <typename T>

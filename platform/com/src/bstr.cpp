@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "utf.h"
+
 namespace {
 // The prefix holds the byte length; the text is followed by a two-byte NUL (and a spare byte for
 // odd byte lengths).
@@ -76,17 +78,7 @@ std::u16string toUtf16(const std::wstring& text) {
 std::wstring fromUtf16(const char16_t* text, std::size_t length) {
   std::wstring result;
   result.reserve(length);
-  for (std::size_t i = 0; i < length; ++i) {
-    const uint32_t unit = text[i];
-    if (unit >= 0xD800 && unit < 0xDC00 && i + 1 < length && text[i + 1] >= 0xDC00 && text[i + 1] < 0xE000) {
-      const uint32_t low = text[++i];
-      result.push_back(static_cast<wchar_t>(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00)));
-    } else if (unit >= 0xD800 && unit < 0xE000) {
-      result.push_back(L'\xFFFD');
-    } else {
-      result.push_back(static_cast<wchar_t>(unit));
-    }
-  }
+  utf::forEachCodePoint(text, length, [&result](uint32_t code) { result.push_back(static_cast<wchar_t>(code)); });
   return result;
 }
 

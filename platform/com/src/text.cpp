@@ -1,30 +1,50 @@
 #include <com/bstr.h>
 
 #include <cstdint>
+#include <cstring>
+
+#include "utf.h"
 
 namespace com {
 
+void utf::appendUtf8(std::string& out, uint32_t code) {
+  if (code > 0x10FFFF) code = 0xFFFD;
+  if (code < 0x80) {
+    out.push_back(static_cast<char>(code));
+  } else if (code < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | (code >> 6)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else if (code < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | (code >> 12)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | (code >> 18)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+  }
+}
+
 std::string toUtf8(const std::wstring& text) {
   std::string result;
-  for (wchar_t c : text) {
-    auto code = static_cast<uint32_t>(c);
-    if (code > 0x10FFFF) code = 0xFFFD;
-    if (code < 0x80) {
-      result.push_back(static_cast<char>(code));
-    } else if (code < 0x800) {
-      result.push_back(static_cast<char>(0xC0 | (code >> 6)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-      result.push_back(static_cast<char>(0xE0 | (code >> 12)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    } else {
-      result.push_back(static_cast<char>(0xF0 | (code >> 18)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 12) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | ((code >> 6) & 0x3F)));
-      result.push_back(static_cast<char>(0x80 | (code & 0x3F)));
-    }
+  for (wchar_t c : text) utf::appendUtf8(result, static_cast<uint32_t>(c));
+  return result;
+}
+
+std::string toUtf8(const char16_t* text, std::size_t length) {
+  // A leading ASCII stretch (all of most texts) is found four units at a
+  // time and narrowed in one go.
+  std::size_t ascii = 0;
+  for (uint64_t units; ascii + 4 <= length; ascii += 4) {
+    std::memcpy(&units, text + ascii, sizeof units);
+    if (units & 0xFF80FF80FF80FF80ULL) break;
   }
+  while (ascii < length && text[ascii] < 0x80) ++ascii;
+  std::string result(text, text + ascii);
+  if (ascii == length) return result;
+  result.reserve(length);
+  utf::forEachCodePoint(text + ascii, length - ascii, [&result](uint32_t code) { utf::appendUtf8(result, code); });
   return result;
 }
 

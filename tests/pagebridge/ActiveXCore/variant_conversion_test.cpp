@@ -70,6 +70,9 @@ const ToComCase kToCom[] = {
     {"UnsignedLongLong", variant(std::numeric_limits<unsigned long long>::max()), VT_UI8, -1, nullptr},
     {"Double", variant(2.0), VT_R8, 2, nullptr},
     {"TextEndsAtNul", variant(std::string("a\0b", 3)), VT_BSTR, 0, L"a"},
+    {"LongAsciiTextEndsAtNul", variant(std::string("abcdefghij\0klm", 14)), VT_BSTR, 0, L"abcdefghij"},
+    {"Utf8Text", variant(std::string("abcdefgh\xC3\xA9t\xC3\xA9")), VT_BSTR, 0, L"abcdefgh\u00E9t\u00E9"},
+    {"TextBeyondTheBasicPlane", variant(std::string("x\xF0\x9F\x98\x80")), VT_BSTR, 0, L"x\U0001F600"},
     {"WideText", variant(std::wstring(L"\u00E9t\u00E9")), VT_BSTR, 0, L"\u00E9t\u00E9"},
     {"Exception", variant(std::runtime_error("broken")), VT_BSTR, 0, L"broken"},
     {"ExceptionPointer", variant(std::make_exception_ptr(std::runtime_error("thrown"))), VT_BSTR, 0, L"thrown"},
@@ -83,6 +86,15 @@ const ToComCase kToCom[] = {
 };
 INSTANTIATE_TEST_SUITE_P(Table, ToCom, testing::ValuesIn(kToCom),
                          [](const testing::TestParamInfo<ToComCase>& info) { return std::string(info.param.name); });
+
+TEST_F(VariantConversion, TextThatIsNoUtf8IsRefusedWhole)
+{
+    // Checked to its end, also beyond the NUL that ends what the page sees.
+    for (const std::string& bad : {std::string("ab\xC3"), std::string("a\0\xC3", 3), std::string("abcdefghij\x80")}) {
+        com::Variant out;
+        EXPECT_THROW(host->getComVariant(&out, variant(bad)), std::range_error);
+    }
+}
 
 VARIANT make(VARTYPE vt)
 {
@@ -131,6 +143,13 @@ const FromComCase kFromCom[] = {
     {"DecimalIsDouble", with(VT_DECIMAL, [](VARIANT& v) { v.decVal.Lo64 = 15; v.decVal.scale = 1; }), &typeid(double), "1.5"},
     {"TrueBool", with(VT_BOOL, [](VARIANT& v) { v.boolVal = VARIANT_TRUE; }), &typeid(bool), "true"},
     {"NullTextIsEmpty", make(VT_BSTR), &typeid(std::string), ""},
+    {"TextEndsAtNul", with(VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocStringLen(u"abcdefghi\0j", 11); }),
+     &typeid(std::string), "abcdefghi"},
+    {"TextIsUtf8", with(VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocString(u"abcd\u00E9\U0001F600"); }),
+     &typeid(std::string), "abcd\xC3\xA9\xF0\x9F\x98\x80"},
+    {"LoneSurrogateIsReplaced",
+     with(VT_BSTR, [](VARIANT& v) { v.bstrVal = SysAllocStringLen(u"a\xD83D\0b", 4); }), &typeid(std::string),
+     "a\xEF\xBF\xBD"},
     {"UnsignedIsUnsignedLong", with(VT_UI4, [](VARIANT& v) { v.ulVal = 4000000000u; }), &typeid(unsigned long), "4000000000"},
     {"I8KeepsItsValue", with(VT_I8, [](VARIANT& v) { v.llVal = -1; }), &typeid(long long), "-1"},
     {"UI8KeepsItsValue", with(VT_UI8, [](VARIANT& v) { v.ullVal = ~0ULL; }), &typeid(unsigned long long),

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <sstream>
 
 #include "FakeHost.h"
@@ -134,10 +136,48 @@ class WireWriteTest : public ::testing::TestWithParam<WriteCase> {};
 TEST_P(WireWriteTest, PlugInValuesAreWrittenAsJson)
 {
     EXPECT_EQ(toJsonText(variantToJson(encodeValue(GetParam().value, nullptr))), GetParam().json);
+    // The messages are written straight from the values, to the same text.
+    EXPECT_EQ(variantToJsonText(encodeValue(GetParam().value, nullptr)), GetParam().json);
 }
 
 INSTANTIATE_TEST_SUITE_P(HostWire, WireWriteTest, ::testing::ValuesIn(kWrites),
                          [](const ::testing::TestParamInfo<WriteCase>& info) { return info.param.name; });
+
+// The text written straight from a value is the one jsoncpp's writer gives
+// for its JSON value, byte for byte, for every form and every odd string.
+TEST(WireValues, MessagesAreWrittenAsJsoncppWritesThem)
+{
+    const std::string odd[] = {
+        std::string("nul\0inside", 11),
+        "\x01\x1f\x7f controls and DEL",
+        "\b\f\n\r\t\"\\/",
+        "\xC3\xA9 \xE4\xB8\xAD \xF0\x9F\x98\x80",      // two-, three- and four-byte characters
+        "\x80 lone continuation",
+        "\xC3",                                          // a lead at the end
+        "\xE4\xB8",                                      // a short three-byte form
+        "\xC0\x80 \xE0\x80\xAF \xF0\x80\x80\x80",          // overlong forms
+        "\xED\xA0\xBD\xED\xB8\x80",                          // encoded surrogates
+        "\xC3\x41",                                      // a lead before ASCII
+        "\xF4\x90\x80\x80 \xF8\x88\x80\x80\x80 \xFF",       // beyond U+10FFFF, five-byte lead, FF
+        std::string(300, 'x') + "\n" + std::string(300, 'y'),
+    };
+    VariantList values;
+    VariantMap keyed;
+    for (const std::string& text : odd) {
+        values.emplace_back(text);
+        keyed[text] = variant(text);
+    }
+    values.insert(values.end(),
+                  {variant(static_cast<short>(-3)), variant(static_cast<unsigned char>(200)), variant('A'),
+                   variant(std::numeric_limits<long long>::min()), variant(std::numeric_limits<unsigned long long>::max()),
+                   variant(std::numeric_limits<unsigned long>::max()), variant(0.1), variant(1e300), variant(-0.0),
+                   variant(static_cast<float>(0.25)), variant(std::numeric_limits<double>::quiet_NaN()), variant(false),
+                   variant(std::wstring(L"w\u00e9")), variant(PBNull()), variant(), variant(VariantList()),
+                   variant(VariantMap()), variant(keyed)});
+    for (const variant& value : values)
+        EXPECT_EQ(variantToJsonText(value), toJsonText(variantToJson(value))) << toJsonText(variantToJson(value));
+    EXPECT_EQ(variantToJsonText(variant(values)), toJsonText(variantToJson(variant(values))));
+}
 
 TEST(WireValues, PlugInObjectsAreRegisteredUnderANewIdEachTime)
 {

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "ScriptingCore/JSAPIAuto.h"
+#include "support/Errors.h"
+#include "support/StubObjects.h"
 
 namespace {
 
@@ -317,6 +319,101 @@ TEST(MethodWrapper, ResultsAndFailuresOfMembers)
     EXPECT_TRUE(got.empty());
     obj->pending.resolve(VariantList{1, 2});
     EXPECT_EQ(got.cast<VariantList>().size(), 2u);
+}
+
+TEST(MethodWrapper, AHandedOverListIsTakenOverAndAKeptListIsLeftAlone)
+{
+    struct Members : PB::JSAPIAuto {
+        Members() { registerMethod("take", PB::make_method(this, &Members::take)); }
+        int take(std::string text, variant value)
+        {
+            seen = text.data();
+            received = text;
+            kept = value;
+            return 0;
+        }
+        const char* seen = nullptr;
+        std::string received;
+        variant kept;
+    };
+    auto obj = std::make_shared<Members>();
+    const std::string payload(4096, 'x');
+
+    // A caller that keeps its list: the member gets copies, the list is as it was.
+    const VariantList kept{payload, VariantList{1, 2}};
+    obj->invoke("take", kept);
+    EXPECT_EQ(obj->received, payload);
+    EXPECT_NE(obj->seen, kept[0].get_if<std::string>()->data());
+    EXPECT_EQ(kept[0].cast<std::string>(), payload);
+    EXPECT_EQ(kept[1].cast<VariantList>().size(), 2u);
+
+    // A caller done with its list: the member gets the very text, no copy of it.
+    VariantList handed{payload, VariantList{1, 2}};
+    const char* buffer = handed[0].get_if<std::string>()->data();
+    obj->invoke("take", std::move(handed));
+    EXPECT_EQ(obj->received, payload);
+    EXPECT_EQ(obj->seen, buffer);
+    EXPECT_EQ(obj->kept.cast<VariantList>().size(), 2u);
+
+    // The same through the interface every scriptable object has.
+    PB::JSAPIPtr api = obj;
+    VariantList again{payload, 3};
+    buffer = again[0].get_if<std::string>()->data();
+    api->invoke("take", std::move(again));
+    EXPECT_EQ(obj->seen, buffer);
+    EXPECT_EQ(obj->kept.cast<int>(), 3);
+
+    // An object that only reads kept lists is given the handed-over list to read.
+    struct Reader : test::StubApi {
+        PB::Promise<variant> invoke(std::string method, const VariantList& args) override
+        {
+            return variant(method + ":" + args.at(0).convert_cast<std::string>());
+        }
+        using test::StubApi::invoke;
+    };
+    PB::JSAPIPtr reader = std::make_shared<Reader>();
+    std::string answer;
+    reader->invoke("read", VariantList{"text"}).done([&answer](variant v) { answer = v.cast<std::string>(); });
+    EXPECT_EQ(answer, "read:text");
+}
+
+TEST(MethodWrapper, PromisesAndForeignExceptionsOfMembers)
+{
+    struct Members : PB::JSAPIAuto {
+        Members()
+        {
+            registerMethod("invalidWith", PB::make_method(this, &Members::invalidWith));
+            registerMethod("invalidWithout", PB::make_method(this, &Members::invalidWithout));
+            registerMethod("invalidList", PB::make_method(this, &Members::invalidList));
+            registerMethod("throwsInt", PB::make_method(this, &Members::throwsInt));
+            registerMethod("abandoned", PB::make_method(this, &Members::abandoned));
+        }
+        Promise<variant> invalidWith(std::string) { return Promise<variant>(); }
+        Promise<variant> invalidWithout() { return Promise<variant>(); }
+        Promise<VariantList> invalidList(int) { return Promise<VariantList>(); }
+        int throwsInt(std::string) { throw 7; }
+        Promise<variant> abandoned(std::string) { return PB::Deferred<variant>().promise(); }
+    };
+    auto obj = std::make_shared<Members>();
+    const struct {
+        const char* method;
+        VariantList args;
+        const char* rejection;
+    } rejected[] = {
+        {"invalidWith", {"x"}, "Promise invalid"},
+        {"invalidWithout", {"ignored"}, "Promise invalid"},
+        {"invalidList", {1}, "Promise invalid"},
+        {"abandoned", {"x"}, "Deferred object destroyed: 1"},
+    };
+    for (const auto& c : rejected) {
+        std::string error = "not rejected";
+        obj->invoke(c.method, c.args).fail([&error](std::exception_ptr e) { error = test::messageOf(e); });
+        EXPECT_EQ(error, c.rejection) << c.method;
+    }
+    // Called without arguments, a parameterless member's failure leaves the call.
+    EXPECT_THROW(obj->invoke("invalidWithout", VariantList()), std::runtime_error);
+    // Only exceptions derived from std::exception become rejections.
+    EXPECT_THROW(obj->invoke("throwsInt", {"x"}), int);
 }
 
 TEST(MethodWrapper, ArgumentAsPromise)

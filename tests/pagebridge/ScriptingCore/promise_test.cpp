@@ -206,6 +206,100 @@ TEST(Promise, ConversionToVariantPromise)
     EXPECT_EQ(error, "no map");
 }
 
+// A value that counts the copies made of it on the way.
+struct Counted {
+    int copies = 0;
+    Counted() = default;
+    Counted(const Counted& other) : copies(other.copies + 1) {}
+    Counted(Counted&&) = default;
+    Counted& operator=(const Counted& other)
+    {
+        copies = other.copies + 1;
+        return *this;
+    }
+    Counted& operator=(Counted&&) = default;
+};
+
+TEST(Promise, HandOffGivesTheLastHolderTheValueItself)
+{
+    struct Case {
+        const char* name;
+        bool shared;        // another handle shares the state
+        int copiesSeen;     // by the success function
+        bool handleKept;    // the handed-off handle still has its state
+    };
+    const Case cases[] = {
+        {"sole holder of a resolved promise", false, 0, false},
+        {"a resolved promise held elsewhere too", true, 1, true},
+    };
+    for (const Case& c : cases) {
+        Promise<Counted> promise{Counted()};
+        Promise<Counted> other = c.shared ? promise : Promise<Counted>();
+        int seen = -1;
+        promise.handOff([&seen](Counted value) { seen = value.copies; }, [](std::exception_ptr) { FAIL(); });
+        EXPECT_EQ(seen, c.copiesSeen) << c.name;
+        EXPECT_EQ(promise.valid(), c.handleKept) << c.name;
+        if (c.shared) {
+            // The other holder still reads the value.
+            int later = -1;
+            other.done([&later](Counted value) { later = value.copies; });
+            EXPECT_EQ(later, 1) << c.name;
+        }
+    }
+}
+
+TEST(Promise, ResolvingCopiesTheValueOnlyForThoseWhoWait)
+{
+    // Nobody waits: the state keeps the value itself; a later reader gets a copy.
+    Deferred<Counted> quiet;
+    quiet.resolve(Counted());
+    int later = -1;
+    quiet.promise().done([&later](Counted value) { later = value.copies; });
+    EXPECT_EQ(later, 1);
+
+    // Two wait: the first gets a copy, the last the value, and the state keeps a copy.
+    Deferred<Counted> busy;
+    std::vector<int> seen;
+    for (int i = 0; i < 2; ++i)
+        busy.promise().done([&seen](Counted value) { seen.push_back(value.copies); });
+    busy.resolve(Counted());
+    busy.promise().done([&seen](Counted value) { seen.push_back(value.copies); });
+    EXPECT_EQ(seen, (std::vector<int>{1, 0, 2}));
+}
+
+TEST(Promise, HandOffOfAnythingElseIsDone)
+{
+    // Pending: registered, run when the value comes, the handle kept.
+    Deferred<std::string> later;
+    Promise<std::string> pending = later.promise();
+    std::vector<std::string> log;
+    pending.handOff([&log](std::string v) { log.push_back("value:" + v); },
+                    [&log](std::exception_ptr e) { log.push_back("error:" + messageOf(e)); });
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(pending.valid());
+    later.resolve("late");
+
+    // Rejected: the failure function runs at once.
+    Promise<std::string> rejected(std::make_exception_ptr(std::runtime_error("boom")));
+    rejected.handOff([&log](std::string v) { log.push_back("value:" + v); },
+                     [&log](std::exception_ptr e) { log.push_back("error:" + messageOf(e)); });
+    EXPECT_TRUE(rejected.valid());
+
+    // No success function: nothing runs and the state stays.
+    Promise<std::string> resolved(std::string("kept"));
+    resolved.handOff(nullptr);
+    EXPECT_TRUE(resolved.valid());
+    resolved.done([&log](std::string v) { log.push_back("value:" + v); });
+
+    EXPECT_EQ(log, (std::vector<std::string>{"value:late", "error:boom", "value:kept"}));
+    try {
+        Promise<std::string>().handOff([](std::string) {});
+        FAIL();
+    } catch (const std::runtime_error& e) {
+        EXPECT_STREQ(e.what(), "Promise invalid");
+    }
+}
+
 TEST(Promise, VoidPromises)
 {
     Deferred<void> d;

@@ -25,6 +25,15 @@ const RoundTrip roundTrips[] = {
      std::u16string{char16_t(0xD83D), char16_t(0xDE00)}},
     {"max code point", "\xF4\x8F\xBF\xBF", std::wstring(1, static_cast<wchar_t>(0x10FFFF)),
      std::u16string{char16_t(0xDBFF), char16_t(0xDFFF)}},
+    // A leading ASCII run is taken eight bytes at a time: runs that end on,
+    // before and after such a boundary, then other characters.
+    {"ascii run of eight", "abcdefgh", L"abcdefgh", u"abcdefgh"},
+    {"ascii run then latin", "abcdefghi\xC3\xA9z", L"abcdefghi\u00E9z", u"abcdefghi\u00E9z"},
+    {"ascii run then emoji", "abcdefg\xF0\x9F\x98\x80!",
+     std::wstring(L"abcdefg") + static_cast<wchar_t>(0x1F600) + L"!",
+     std::u16string(u"abcdefg") + char16_t(0xD83D) + char16_t(0xDE00) + u"!"},
+    {"nul inside an ascii run", std::string("abcd\0efghijk", 12), std::wstring(L"abcd\0efghijk", 12),
+     std::u16string(u"abcd\0efghijk", 12)},
 };
 
 TEST(Utf8Tools, RoundTrips)
@@ -56,6 +65,8 @@ TEST(Utf8Tools, InvalidInputIsRejected)
         {"high surrogate", "\xED\xA0\xBD"},
         {"low surrogate", "\xED\xB8\x80"},
         {"surrogate pair in two sequences", "\xED\xA0\xBD\xED\xB8\x80"},
+        {"after a long ascii run", "abcdefghijklmnop\xC3"},
+        {"continuation after an ascii run of eight", "abcdefgh\x80"},
     };
     for (const auto& c : invalid) {
         for (int which = 0; which < 2; ++which) {

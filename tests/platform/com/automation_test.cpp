@@ -40,6 +40,25 @@ TEST(Bstr, KeepsLengthNulsAndCharactersBeyondTheBasicPlane)
     EXPECT_EQ(com::toUtf8(L"\u00E9"), "\xC3\xA9");
 }
 
+TEST(Bstr, Utf16ReadsAsUtf8WithoutAWideCopy)
+{
+    // The same text as the way through the wide form gives; ASCII runs are
+    // read four units at a time, so they end on and off such a boundary.
+    const std::u16string texts[] = {
+        u"",
+        u"abcd",
+        u"abcdefgh\u00E9",
+        u"abc\u00E9defghijk",
+        std::u16string(u"ab\0cdefgh", 9),
+        u"\U0001F600abcdefgh",
+        std::u16string{u'a', u'b', u'c', u'd', u'e', char16_t(0xD83D)},
+        std::u16string{char16_t(0xDE00), u'x'},
+        u"\u041F\u0440\u0438\u0432\u0435\u0442",
+    };
+    for (const std::u16string& text : texts)
+        EXPECT_EQ(com::toUtf8(text.data(), text.size()), com::toUtf8(com::fromUtf16(text))) << text.size();
+}
+
 VARIANT make(VARTYPE vt)
 {
     VARIANT v;

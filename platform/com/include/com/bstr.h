@@ -22,6 +22,9 @@ std::wstring fromUtf16(const char16_t* text, std::size_t length);
 std::wstring fromUtf16(const std::u16string& text);
 // UTF-8 for texts of the layer and its users; invalid sequences read as U+FFFD.
 std::string toUtf8(const std::wstring& text);
+// The same for UTF-16 text (a BSTR's), without a wide copy of it: what
+// toUtf8(fromUtf16(text, length)) gives.
+std::string toUtf8(const char16_t* text, std::size_t length);
 std::wstring fromUtf8(const std::string& text);
 
 // The whole BSTR (NULs included); empty for a null one.
