@@ -273,7 +273,8 @@ TEST_P(Resiting, ScriptCallsGoThroughTheCurrentHost)
             first = plugin->getHost();
         }
     }
-    EXPECT_TRUE(first.expired() || first.lock()->isShutDown());
+    const std::shared_ptr<PB::BrowserHost> old = first.lock();
+    EXPECT_TRUE(old == nullptr || old->isShutDown());
     ASSERT_FALSE(plugin->getHost()->isShutDown());
     com::ComPtr<IDispatchEx> face = control.query<IDispatchEx>();
     ASSERT_EQ(call(face.get(), L"add", DISPATCH_METHOD, {"2", "3"}), S_OK);
