@@ -2,6 +2,8 @@
 // and the data the signing methods sign.
 #include "Velon/VelonAPI.h"
 
+#include <limits>
+
 #include "ScriptingCore/exceptions.h"
 #include "ScriptingCore/utf8_tools.h"
 #include "Velon/ApiLog.h"
@@ -71,6 +73,9 @@ velon::SignData velon::sign_data(SignSource source, std::string content)
     switch (source) {
     case SignSource::Text:
         data.text = PB::utf8_to_utf16(std::move(content));
+        // The library takes a 32-bit length: a longer text would be signed cut short.
+        if (data.text.size() > std::numeric_limits<std::uint32_t>::max() / 2)
+            VelonAPI::fail_with_key("VelonAPI::sign_data", "err_mem_01");
         data.length = static_cast<std::uint32_t>(data.text.size() * 2);
         break;
     case SignSource::Base64:
