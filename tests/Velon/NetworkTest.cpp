@@ -3,9 +3,6 @@
 
 #include <iphlpapi/iphlpapi_test.h>
 
-#include <ifaddrs.h>
-#include <net/if.h>
-
 #include <chrono>
 #include <future>
 #include <map>
@@ -13,29 +10,17 @@
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
 
+#include "support/Loopback.h"
+
 namespace velon_test {
 namespace {
-
-// Name resolution that honours configured addresses finds IPv4 only where
-// an interface other than loopback has one.
-bool has_ipv4_beyond_loopback()
-{
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return false;
-    bool found = false;
-    for (ifaddrs* entry = list; entry; entry = entry->ifa_next)
-        found |= entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET && !(entry->ifa_flags & IFF_LOOPBACK);
-    freeifaddrs(list);
-    return found;
-}
 
 class Network : public ApiTest {
 protected:
     void SetUp() override
     {
         ApiTest::SetUp();
-        if (!has_ipv4_beyond_loopback())
+        if (!test::hasIpv4BeyondLoopback())
             GTEST_SKIP() << "no IPv4 interface besides loopback";
         acceptor.open(boost::asio::ip::tcp::v4());
         acceptor.bind({boost::asio::ip::make_address_v4("127.0.0.1"), 0});
@@ -95,13 +80,8 @@ TEST_F(Network, NothingReachableGivesAnEmptyMap)
 // gives up after a few seconds and finds nothing.
 TEST_F(Network, AServerThatNeverAnswersIsGivenUpOn)
 {
-    acceptor.close();
-    acceptor.open(boost::asio::ip::tcp::v4());
-    acceptor.bind({boost::asio::ip::make_address_v4("127.0.0.1"), 0});
-    acceptor.listen(0);
-    boost::asio::ip::tcp::socket filler(io);
-    filler.connect(acceptor.local_endpoint());
-    const std::string silent = std::to_string(acceptor.local_endpoint().port());
+    const test::SilentServer server;
+    const std::string silent = std::to_string(server.port());
 
     std::future<int> found = std::async(std::launch::async, [&] {
         unsigned char ipv4[4] = {};

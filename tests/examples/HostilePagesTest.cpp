@@ -9,12 +9,8 @@
 #include <dravik/dravik.h>
 #include <dravik/dravik_test.h>
 
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <sys/stat.h>
 
-#include <boost/asio/io_context.hpp>
-#include <boost/asio/ip/tcp.hpp>
 #include <boost/filesystem.hpp>
 
 #include <algorithm>
@@ -26,6 +22,7 @@
 #include <vector>
 
 #include "../platform/dravik/pki.h"
+#include "support/Loopback.h"
 #include "support/RunCommand.h"
 #include "support/TempDir.h"
 
@@ -291,40 +288,19 @@ INSTANTIATE_TEST_SUITE_P(Pages, HostilePages, ::testing::Combine(::testing::Valu
 
 class HostilePage : public ::testing::TestWithParam<Host> {};
 
-// Name resolution that honours configured addresses finds IPv4 only where
-// an interface other than loopback has one.
-bool hasIpv4BeyondLoopback()
-{
-    ifaddrs* list = nullptr;
-    if (getifaddrs(&list) != 0)
-        return false;
-    bool found = false;
-    for (ifaddrs* entry = list; entry; entry = entry->ifa_next)
-        found |= entry->ifa_addr && entry->ifa_addr->sa_family == AF_INET && !(entry->ifa_flags & IFF_LOOPBACK);
-    freeifaddrs(list);
-    return found;
-}
-
 // The page's server takes no connection (its queue is full): the page gets
 // an empty answer in a few seconds instead of holding the browser for the
 // system's connection time-out.
 TEST_P(HostilePage, ServerThatNeverAnswers)
 {
-    if (!hasIpv4BeyondLoopback())
+    if (!test::hasIpv4BeyondLoopback())
         GTEST_SKIP() << "no IPv4 interface besides loopback";
-    namespace ip = boost::asio::ip;
-    boost::asio::io_context io;
-    ip::tcp::acceptor acceptor(io);
-    acceptor.open(ip::tcp::v4());
-    acceptor.bind({ip::make_address_v4("127.0.0.1"), 0});
-    acceptor.listen(0);
-    ip::tcp::socket filler(io);
-    filler.connect(acceptor.local_endpoint());
+    const test::SilentServer server;
 
     Site site(GetParam());
     site.configure(R"({"plugin.trusted_sites": ["127.0.0.1"]})");
     const test::CommandRun run =
-        site.run("network.js", "http://127.0.0.1:" + std::to_string(acceptor.local_endpoint().port()) + "/", "");
+        site.run("network.js", "http://127.0.0.1:" + std::to_string(server.port()) + "/", "");
     EXPECT_EQ(0, run.status);
     EXPECT_EQ((std::vector<std::string>{"init: ok 0", "network: ok {}"}), run.lines);
 }
