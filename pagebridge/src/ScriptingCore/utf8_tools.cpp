@@ -14,14 +14,10 @@ namespace {
 
 const char32_t replacementCharacter = 0xFFFD;
 
-bool isSurrogate(char32_t value)
-{
-    return value >= 0xD800 && value <= 0xDFFF;
-}
-
 // Calls sink(code point) for each character from byte from on; rejects
 // stray continuation bytes, leads of five- and six-byte forms, overlong
-// forms, truncated sequences, encoded surrogates and values above U+10FFFF.
+// forms, truncated sequences and values above U+10FFFF. Encoded surrogates
+// pass as their values: a page's text may hold a lone one.
 template <typename Sink>
 void decode_utf8(const std::string& text, Sink sink, std::size_t from = 0)
 {
@@ -55,7 +51,7 @@ void decode_utf8(const std::string& text, Sink sink, std::size_t from = 0)
                 fail();
             value = (value << 6) | (next & 0x3F);
         }
-        if (value < smallest[extra] || value > 0x10FFFF || isSurrogate(value))
+        if (value < smallest[extra] || value > 0x10FFFF)
             fail();
         sink(value);
     }
@@ -110,11 +106,11 @@ std::string wstring_to_utf8(const std::wstring& wide)
     std::string utf8;
     utf8.reserve(wide.size());
     for (wchar_t unit : wide) {
-        // A wide character holds a code point here; a value that is none
-        // (negative, above U+10FFFF, a lone surrogate) is written as U+FFFD,
-        // so that the text stays valid UTF-8 and no caller has to fail.
+        // A wide character holds a code point or a surrogate unit here; a
+        // value that is neither (negative, above U+10FFFF) is written as
+        // U+FFFD, so that no caller has to fail.
         auto c = static_cast<std::uint32_t>(unit);
-        if (c > 0x10FFFF || isSurrogate(c))
+        if (c > 0x10FFFF)
             c = replacementCharacter;
         if (c < 0x80) {
             utf8.push_back(static_cast<char>(c));

@@ -8,11 +8,13 @@
 namespace PB {
 
 // Throws std::range_error("bad conversion") on invalid, overlong or truncated
-// input and on encoded surrogates, which are no characters.
+// input. An encoded surrogate (ED A0 80 to ED BF BF) becomes its unit: page
+// strings may hold lone surrogates, and they are passed on as they are.
 std::wstring utf8_to_wstring(std::string utf8);
 
-// Never fails: a value that is no code point (negative, above 0x10FFFF, a
-// lone surrogate) is written as U+FFFD.
+// Never fails: a surrogate unit is written as its own three bytes (no pair is
+// joined); a value that is neither a code point nor a surrogate (negative,
+// above 0x10FFFF) is written as U+FFFD.
 std::string wstring_to_utf8(const std::wstring& wide);
 
 // Characters beyond the Basic Multilingual Plane become surrogate pairs.

@@ -34,6 +34,20 @@ const RoundTrip roundTrips[] = {
      std::u16string(u"abcdefg") + char16_t(0xD83D) + char16_t(0xDE00) + u"!"},
     {"nul inside an ascii run", std::string("abcd\0efghijk", 12), std::wstring(L"abcd\0efghijk", 12),
      std::u16string(u"abcd\0efghijk", 12)},
+    // Surrogates are units of their own both ways; two encoded halves are
+    // not joined into one character.
+    {"lone high surrogate", "a\xED\xA0\xBD" "b", std::wstring{L'a', static_cast<wchar_t>(0xD83D), L'b'},
+     std::u16string{u'a', char16_t(0xD83D), u'b'}},
+    {"lone low surrogate", "\xED\xB8\x80", std::wstring(1, static_cast<wchar_t>(0xDE00)),
+     std::u16string{char16_t(0xDE00)}},
+    {"first and last surrogate", "\xED\xA0\x80\xED\xBF\xBF",
+     std::wstring{static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0xDFFF)},
+     std::u16string{char16_t(0xD800), char16_t(0xDFFF)}},
+    {"surrogate pair in two sequences", "\xED\xA0\xBD\xED\xB8\x80",
+     std::wstring{static_cast<wchar_t>(0xD83D), static_cast<wchar_t>(0xDE00)},
+     std::u16string{char16_t(0xD83D), char16_t(0xDE00)}},
+    {"surrogate after an ascii run of eight", "abcdefgh\xED\xA0\xBD",
+     std::wstring(L"abcdefgh") + static_cast<wchar_t>(0xD83D), std::u16string(u"abcdefgh") + char16_t(0xD83D)},
 };
 
 TEST(Utf8Tools, RoundTrips)
@@ -62,9 +76,7 @@ TEST(Utf8Tools, InvalidInputIsRejected)
         {"five-byte form", "\xF8\x88\x80\x80\x80"},
         {"six-byte form", "\xFC\x84\x80\x80\x80\x80"},
         {"invalid byte FF", "\xFF"},
-        {"high surrogate", "\xED\xA0\xBD"},
-        {"low surrogate", "\xED\xB8\x80"},
-        {"surrogate pair in two sequences", "\xED\xA0\xBD\xED\xB8\x80"},
+        {"truncated surrogate", "\xED\xA0"},
         {"after a long ascii run", "abcdefghijklmnop\xC3"},
         {"continuation after an ascii run of eight", "abcdefgh\x80"},
     };
@@ -89,7 +101,7 @@ TEST(Utf8Tools, EmbeddedNulsPassThrough)
     EXPECT_EQ(PB::wstring_to_utf8(PB::utf8_to_wstring(withNul)), withNul);
 }
 
-TEST(Utf8Tools, WideValuesThatAreNoCodePointBecomeTheReplacementCharacter)
+TEST(Utf8Tools, WideValuesThatAreNeitherCodePointNorSurrogateBecomeTheReplacementCharacter)
 {
     const struct {
         const char* name;
@@ -97,15 +109,13 @@ TEST(Utf8Tools, WideValuesThatAreNoCodePointBecomeTheReplacementCharacter)
     } cases[] = {
         {"above U+10FFFF", static_cast<wchar_t>(0x110000)},
         {"negative", static_cast<wchar_t>(-1)},
-        {"lone high surrogate", static_cast<wchar_t>(0xD83D)},
-        {"lone low surrogate", static_cast<wchar_t>(0xDE00)},
     };
     for (const auto& c : cases) {
         const std::wstring wide{L'a', c.value, L'b'};
         EXPECT_EQ(PB::wstring_to_utf8(wide), "a\xEF\xBF\xBD" "b") << c.name;
     }
     // What comes out reads back.
-    EXPECT_EQ(PB::utf8_to_wstring(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(0xDC00)))), L"\uFFFD");
+    EXPECT_EQ(PB::utf8_to_wstring(PB::wstring_to_utf8(std::wstring(1, static_cast<wchar_t>(0x110000)))), L"\uFFFD");
 }
 
 }  // namespace
