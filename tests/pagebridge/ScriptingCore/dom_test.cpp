@@ -6,6 +6,7 @@
 
 #include "ScriptingCore/DOM/Document.h"
 #include "ScriptingCore/DOM/Window.h"
+#include "ScriptingCore/exceptions.h"
 #include "support/PageTree.h"
 #include "support/PumpedHost.h"
 
@@ -110,6 +111,7 @@ TEST(DOM, EmptyObjectsGiveEmptyWrappers)
     page.window->props["document"] = PB::PBNull();
     EXPECT_FALSE(valueOf(page.win()->getDocument()));
     EXPECT_FALSE(DOM::Node::create(JSObjectPtr()));
+    EXPECT_THROW(DOM::Node::create(page.p1)->appendChild(DOM::NodePtr()), PB::invalid_arguments);
     page.window->props.erase("location");
     bool rejected = false;
     page.win()->getLocation().fail([&rejected](std::exception_ptr) { rejected = true; });

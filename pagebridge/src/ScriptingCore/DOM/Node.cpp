@@ -1,6 +1,7 @@
 #include "ScriptingCore/DOM/Node.h"
 
 #include "ScriptingCore/BrowserHost.h"
+#include "ScriptingCore/exceptions.h"
 #include "ScriptingCore/utf8_tools.h"
 
 namespace PB {
@@ -50,6 +51,8 @@ void Node::setProperty(const std::wstring& name, const variant& value)
 
 Promise<NodePtr> Node::appendChild(NodePtr node)
 {
+    if (!node)
+        throw invalid_arguments();
     return callMethod<JSObjectPtr>("appendChild", VariantList{variant(node->getJSObject())})
         .then<NodePtr>(&Node::create);
 }
