@@ -175,13 +175,17 @@ void PluginCore::setParams(const VariantMap& params)
                     throw std::runtime_error("no DOM window");
                 // Whether the page answers at once or later, what it names is
                 // read the same way (a failed lookup stores nothing).
+                // An answer at once that names no function was reported as
+                // the exception it is; no handler was found then.
                 const variant value = entry.second;
-                window->getJSObject()->getProperty(text).done([self, this, key, value](variant found) {
+                auto refused = std::make_shared<bool>(false);
+                window->getJSObject()->getProperty(text).done([self, this, key, value, refused](variant found) {
                     if (!self.expired())
-                        storeEventHandler(key, found, value);
+                        *refused = !storeEventHandler(key, found, value);
                 });
-                Log::trace("PluginCore", "Found <param> event handler: " + key, __FILE__, __LINE__,
-                           "PB::PluginCore::setParams");
+                if (!*refused)
+                    Log::trace("PluginCore", "Found <param> event handler: " + key, __FILE__, __LINE__,
+                               "PB::PluginCore::setParams");
             } else {
                 m_params[key] = entry.second;
             }
@@ -193,7 +197,7 @@ void PluginCore::setParams(const VariantMap& params)
     }
 }
 
-void PluginCore::storeEventHandler(const std::string& key, const variant& found, const variant& value)
+bool PluginCore::storeEventHandler(const std::string& key, const variant& found, const variant& value)
 {
     try {
         const JSObjectPtr object = found.convert_cast<JSObjectPtr>();
@@ -201,11 +205,13 @@ void PluginCore::storeEventHandler(const std::string& key, const variant& found,
             m_params[key] = object;
         else
             m_params[key] = PBNull();
+        return true;
     } catch (const std::exception& e) {
         // Something other than a function: kept as the parameter's value.
         Log::warn("PluginCore", "Exception processing <param> " + key + ": " + e.what(), __FILE__, __LINE__,
                   "PB::PluginCore::setParams");
         m_params[key] = value;
+        return false;
     }
 }
 

@@ -68,8 +68,9 @@ protected:
 
 private:
     // Stores what an "on…" parameter names on the page: its page object
-    // (null for nothing), or, when that is no object, the parameter's own value.
-    void storeEventHandler(const std::string& key, const variant& found, const variant& value);
+    // (null for nothing), or, when that is no object, the parameter's own value
+    // (and false).
+    bool storeEventHandler(const std::string& key, const variant& found, const variant& value);
 };
 
 using PluginCorePtr = std::shared_ptr<PluginCore>;

@@ -43,10 +43,20 @@ struct Instance {
     }
 };
 
+std::size_t traces(const test::LogCapture& log, const std::string& message)
+{
+    std::size_t count = 0;
+    for (const test::LogLine& line : log.lines())
+        count += line.level == "TRACE" && line.message == message;
+    return count;
+}
+
 TEST(PluginCore, LifeCycleSchedulesOnloadThenCallsOnPluginReady)
 {
     Instance i;
+    test::LogCapture log;
     i.plugin->setParams({{"onload", "pageLoaded"}, {"Onload", "pageLoaded"}, {"color", "red"}, {"count", 3}});
+    EXPECT_EQ(traces(log, "Found <param> event handler: onload"), 1u);
     i.plugin->setPluginPath("/opt/velon/libnpVelon.so");
     FakeWindow window;
     i.plugin->SetWindow(&window);
@@ -118,7 +128,8 @@ std::vector<std::string> warnings(const test::LogCapture& log, const std::string
 
 // An "on" parameter that names something other than a function on the page
 // comes to the same whether the page answers at once or later: the line
-// that says why, and the parameter kept as it was given.
+// that says why, and the parameter kept as it was given. Only a lookup still
+// open when the parameters are read counts as a handler found.
 TEST(PluginCore, EventParamsNamingNoFunctionAreKeptAsValues)
 {
     for (const bool later : {false, true}) {
@@ -135,6 +146,7 @@ TEST(PluginCore, EventParamsNamingNoFunctionAreKeptAsValues)
         const std::string prefix = "Exception processing <param> onclick: ";
         EXPECT_EQ(lines[0].compare(0, prefix.size(), prefix), 0) << lines[0];
         EXPECT_GT(lines[0].size(), prefix.size()) << "the reason is missing";
+        EXPECT_EQ(traces(log, "Found <param> event handler: onclick"), later ? 1u : 0u) << later;
         EXPECT_FALSE(i.plugin->setReady());
     }
 }
