@@ -197,6 +197,8 @@ void NpapiBrowserHost::doDeferredRelease()
         }
         ReleaseObject(obj);
     }
+    // An expired entry holds no face, so it goes under the lock.
+    std::lock_guard<std::mutex> lock(m_cachedWrappersMutex);
     for (auto it = m_cachedWrappers.begin(); it != m_cachedWrappers.end();) {
         if (it->second.expired())
             it = m_cachedWrappers.erase(it);
@@ -337,18 +339,28 @@ NPJavascriptObject* NpapiBrowserHost::getJSAPIWrapper(const std::weak_ptr<JSAPI>
     if (!object)
         return NPJavascriptObject::create(npapiShared(), api, false);
     const void* key = object.get();
-    auto found = m_cachedWrappers.find(key);
-    if (found != m_cachedWrappers.end()) {
-        if (auto ref = found->second.lock()) {
-            NPJavascriptObject* wrapper = ref->getPtr();
-            RetainObject(wrapper);
-            return wrapper;
+    // Taken out under the lock; retained, or made, after it.
+    std::shared_ptr<ShareableReference<NPJavascriptObject>> cached;
+    {
+        std::lock_guard<std::mutex> lock(m_cachedWrappersMutex);
+        auto found = m_cachedWrappers.find(key);
+        if (found != m_cachedWrappers.end()) {
+            cached = found->second.lock();
+            if (!cached)
+                m_cachedWrappers.erase(found);
         }
-        m_cachedWrappers.erase(found);
+    }
+    if (cached) {
+        NPJavascriptObject* wrapper = cached->getPtr();
+        RetainObject(wrapper);
+        return wrapper;
     }
     NPJavascriptObject* wrapper = NPJavascriptObject::create(npapiShared(), api, autoRelease);
-    if (wrapper)
-        m_cachedWrappers[key] = wrapper->getWeakReference();
+    if (wrapper) {
+        std::weak_ptr<ShareableReference<NPJavascriptObject>> face = wrapper->getWeakReference();
+        std::lock_guard<std::mutex> lock(m_cachedWrappersMutex);
+        m_cachedWrappers[key] = std::move(face);
+    }
     return wrapper;
 }
 

@@ -152,7 +152,10 @@ private:
     std::mutex m_deferredObjectsMutex;
     std::deque<NPObject*> m_deferredObjects;
 
-    // The page faces of scriptable objects, by the object's identity.
+    // The page faces of scriptable objects, by the object's identity. Its
+    // lock is a leaf: the browser is not called, nor a face made or let go,
+    // while it is held (releases may run on two threads at once).
+    std::mutex m_cachedWrappersMutex;
     std::map<const void*, std::weak_ptr<ShareableReference<NPJavascriptObject>>> m_cachedWrappers;
 
     // The streams this host made; what the browser still owes them is

@@ -227,8 +227,10 @@ void NpapiPlugin::URLNotify(const char*, NPReason reason, void* notifyData)
     if (!s)
         return;
     s->signalFinished(reason == NPRES_DONE);
-    // A stream the browser never opened gets no NPP_DestroyStream.
-    if (!s->getStream())
+    // A stream the browser never opened gets no NPP_DestroyStream. One it
+    // opened stays for that call, which reaches it through pdata, also when
+    // the end of the transfer has detached it already.
+    if (!s->wasOpenedByBrowser())
         s->setStreamDestroyed();
     s->setUrlNotified();
 }

@@ -102,8 +102,13 @@ void NpapiStream::signalFinished(bool success)
     }
     if (isCompleted())
         return;
-    destroyBrowserStream();
-    complete(success);
+    // Completed before the browser's stream goes: a browser may answer
+    // NPN_DestroyStream with NPP_DestroyStream(NPRES_USER_BREAK) inside the
+    // call, which must not decide the outcome of a transfer that ended here.
+    setCompleted(true);
+    close();
+    StreamCompletedEvent event(this, success);
+    SendEvent(&event);
 }
 
 void NpapiStream::signalDestroyed(bool success)

@@ -46,8 +46,18 @@ public:
     // NPP_DestroyStream: the browser's stream is gone, so the stream
     // completes (also a seekable one) and is open no longer.
     void signalDestroyed(bool success);
-    virtual void setStream(NPStream* stream) { m_stream = stream; }
+    // The instance attaches the browser's stream when the browser opens it,
+    // and detaches it here only when it refuses the stream (a close or the
+    // browser's end detach it otherwise).
+    virtual void setStream(NPStream* stream)
+    {
+        m_stream = stream;
+        m_openedByBrowser = stream != nullptr;
+    }
     virtual NPStream* getStream() const { return m_stream; }
+    // The browser opened the stream, so its NPP_DestroyStream will come (also
+    // after a close or the end of the transfer detached it).
+    bool wasOpenedByBrowser() const { return m_openedByBrowser; }
     // Empty when the host has gone.
     virtual std::shared_ptr<NpapiBrowserHost> getHost() const { return m_host.lock(); }
 
@@ -67,6 +77,7 @@ private:
     std::shared_ptr<NpapiStream> m_selfReference;
     bool m_streamDestroyed = false;
     bool m_urlNotified = false;
+    bool m_openedByBrowser = false;
     // The browser reported the whole transfer done while the stream stayed open.
     bool m_transferSucceeded = false;
 };

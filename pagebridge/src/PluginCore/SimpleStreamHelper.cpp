@@ -64,6 +64,8 @@ bool SimpleStreamHelper::onStreamDataArrived(StreamDataArrivedEvent* event, Brow
     const std::size_t limit = announced ? std::min(announced, maxBodySize) : maxBodySize;
     if (pos > limit || length > limit - pos) {
         settle(false, HeaderMap());
+        // Nobody takes the rest: the transfer stops here.
+        closeStream();
         return false;
     }
     m_received += length;

@@ -43,7 +43,8 @@ public:
 
     // Places the bytes at their offset in the stream. Bytes past the
     // stream's announced length (or past maxBodySize) end the request with a
-    // failure, at once; the stream's own completion then reports nothing.
+    // failure, at once, and close the stream; the stream's own completion
+    // then reports nothing.
     bool onStreamDataArrived(StreamDataArrivedEvent* event, BrowserStream* stream) override;
     bool onStreamOpened(StreamOpenedEvent* event, BrowserStream* stream) override;
     // Calls the callback once, then lets the helper go.

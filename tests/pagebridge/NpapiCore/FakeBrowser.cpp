@@ -222,9 +222,12 @@ struct FakeBrowser::Entries {
             browser.written.append(static_cast<const char*>(buffer), static_cast<std::size_t>(taken));
         return taken;
     }
-    static NPError destroystream(NPP, NPStream*, NPReason reason)
+    static NPError destroystream(NPP npp, NPStream* stream, NPReason reason)
     {
-        b("destroystream").destroyedStreams.push_back(reason);
+        FakeBrowser& browser = b("destroystream");
+        browser.destroyedStreams.push_back(reason);
+        if (browser.destroyStreamAtOnce)
+            browser.destroyStreamAtOnce(npp, stream, reason);
         return NPERR_NO_ERROR;
     }
     static const char* uagent(NPP)

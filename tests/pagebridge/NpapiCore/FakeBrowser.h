@@ -139,6 +139,10 @@ public:
     NPError proxyResult = NPERR_NO_ERROR;
     std::string proxyText = "DIRECT";
     int32_t writeAnswer = -2;  // -2: takes everything
+    // When set, NPN_DestroyStream ends the stream before it returns, as some
+    // browsers do: it calls this (the plug-in's NPP_DestroyStream) with the
+    // reason it was given.
+    NPP_DestroyStreamProcPtr destroyStreamAtOnce = nullptr;
 
     // --- bookkeeping
     // What the plug-in still held when the last browser went: object

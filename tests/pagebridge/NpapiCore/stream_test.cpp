@@ -220,39 +220,54 @@ TEST_F(NpapiStreams, ThePluginWritesAndClosesThroughTheBrowser)
 }
 
 // However a transfer ends, and whoever ends it first, the stream sends one
-// completion, with the outcome of the transfer, and is open no longer.
+// completion, with the outcome of the transfer, and is open no longer. A
+// stream the browser opened is still there for the browser's
+// NPP_DestroyStream, also when nobody but the plug-in holds it.
 TEST_F(NpapiStreams, EveryStreamCompletesOnceWithTheTrueOutcome)
 {
-    using Steps = std::function<void(PB::BrowserStream&, NPStream&, void* notifyData)>;
+    // The row's stream is empty when the row does not hold it.
+    using Steps = std::function<void(const PB::BrowserStreamPtr&, NPStream&, void* notifyData)>;
     const auto destroyed = [this](NPReason reason) {
-        return [this, reason](PB::BrowserStream&, NPStream& np, void*) { plugin.destroystream(instance, &np, reason); };
+        return [this, reason](const PB::BrowserStreamPtr&, NPStream& np, void*) {
+            // The browser still owes this call: the stream it reaches must be there.
+            ASSERT_EQ(std::count(log->seen.begin(), log->seen.end(), "destroyed"), 0);
+            plugin.destroystream(instance, &np, reason);
+        };
     };
     const auto notified = [this](NPReason reason) {
-        return [this, reason](PB::BrowserStream&, NPStream&, void* notifyData) {
+        return [this, reason](const PB::BrowserStreamPtr&, NPStream&, void* notifyData) {
             plugin.urlnotify(instance, "http://files.example/data", reason, notifyData);
         };
     };
-    const Steps closedByThePlugin = [](PB::BrowserStream& s, NPStream&, void*) { s.close(); };
+    const Steps closedByThePlugin = [](const PB::BrowserStreamPtr& s, NPStream&, void*) { s->close(); };
     const struct {
         const char* what;
         bool seekable;
+        bool browserDestroysAtOnce;  // NPN_DestroyStream calls NPP_DestroyStream inside
+        bool heldByTheRow;
         std::vector<Steps> steps;
         const char* completion;
     } cases[] = {
-        {"the browser ends the transfer", false, {destroyed(NPRES_DONE), notified(NPRES_DONE)}, "completed ok"},
-        {"the browser fails the transfer", false, {destroyed(NPRES_NETWORK_ERR), notified(NPRES_NETWORK_ERR)},
-         "completed failed"},
-        {"a network error told while the stream is attached", false,
-         {notified(NPRES_NETWORK_ERR), destroyed(NPRES_NETWORK_ERR)}, "completed failed"},
-        {"the plug-in breaks the transfer off", false,
-         {closedByThePlugin, destroyed(NPRES_USER_BREAK), notified(NPRES_USER_BREAK)}, "completed failed"},
-        {"the plug-in closes a seekable stream after its whole transfer", true,
-         {notified(NPRES_DONE), closedByThePlugin, destroyed(NPRES_USER_BREAK)}, "completed ok"},
-        {"the browser destroys a seekable stream", true, {destroyed(NPRES_DONE), notified(NPRES_DONE)},
+        {"the browser ends the transfer", false, false, true, {destroyed(NPRES_DONE), notified(NPRES_DONE)},
          "completed ok"},
+        {"the browser fails the transfer", false, false, true,
+         {destroyed(NPRES_NETWORK_ERR), notified(NPRES_NETWORK_ERR)}, "completed failed"},
+        {"a network error told while the stream is attached", false, false, true,
+         {notified(NPRES_NETWORK_ERR), destroyed(NPRES_NETWORK_ERR)}, "completed failed"},
+        {"the plug-in breaks the transfer off", false, false, true,
+         {closedByThePlugin, destroyed(NPRES_USER_BREAK), notified(NPRES_USER_BREAK)}, "completed failed"},
+        {"the plug-in closes a seekable stream after its whole transfer", true, false, true,
+         {notified(NPRES_DONE), closedByThePlugin, destroyed(NPRES_USER_BREAK)}, "completed ok"},
+        {"the browser destroys a seekable stream", true, false, true, {destroyed(NPRES_DONE), notified(NPRES_DONE)},
+         "completed ok"},
+        {"the transfer ends while the stream is attached, and the browser destroys it at once", false, true, true,
+         {notified(NPRES_DONE)}, "completed ok"},
+        {"a network error told while the stream is attached, which only the plug-in holds", false, false, false,
+         {notified(NPRES_NETWORK_ERR), destroyed(NPRES_NETWORK_ERR)}, "completed failed"},
     };
     for (const auto& c : cases) {
         log = std::make_shared<StreamLog>();
+        browser->destroyStreamAtOnce = c.browserDestroysAtOnce ? plugin.destroystream : nullptr;
         PB::BrowserStreamPtr s = host(instance)->createStream("http://files.example/data", log, false, c.seekable, 8);
         ASSERT_TRUE(s) << c.what;
         NPStream np = browserStream(10);
@@ -260,16 +275,24 @@ TEST_F(NpapiStreams, EveryStreamCompletesOnceWithTheTrueOutcome)
         uint16_t stype = 0;
         ASSERT_EQ(open(np, c.seekable, &stype), NPERR_NO_ERROR) << c.what;
         EXPECT_EQ(write(np, 0, "abcd"), 4) << c.what;
+        if (!c.heldByTheRow)
+            s.reset();  // and no weak pointer either, which would keep its memory
         for (const Steps& step : c.steps)
-            step(*s, np, notifyData);
+            step(s, np, notifyData);
         std::vector<std::string> completions;
         for (const std::string& event : log->seen)
             if (event.rfind("completed", 0) == 0)
                 completions.push_back(event);
         EXPECT_EQ(completions, std::vector<std::string>{c.completion}) << c.what;
-        EXPECT_TRUE(s->isCompleted()) << c.what;
-        EXPECT_FALSE(s->isOpen()) << c.what;
+        if (s) {
+            EXPECT_TRUE(s->isCompleted()) << c.what;
+            EXPECT_FALSE(s->isOpen()) << c.what;
+        } else {
+            // Gone once the browser was done with it.
+            EXPECT_EQ(log->seen.back(), "destroyed") << c.what;
+        }
     }
+    browser->destroyStreamAtOnce = nullptr;
 }
 
 // A download the plug-in breaks off is no good download: the helper that

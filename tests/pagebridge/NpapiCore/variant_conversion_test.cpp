@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <stdexcept>
+#include <thread>
+#include <vector>
 
 #include "NpapiCore/NPObjectAPI.h"
 #include "NpapiFixture.h"
@@ -160,6 +163,36 @@ TEST_F(NPVariantConversion, AScriptingObjectHasOnePageFaceWhileItLives)
     browser->release(&first);
     browser->release(&second);
     EXPECT_TRUE(weak.expired());
+}
+
+// The plug-in may let go of its objects on another thread (as a plug-in
+// object does when it goes) while the main thread lets go of page faces and
+// makes new ones: both reach the host's cache of page faces.
+TEST_F(NPVariantConversion, PageFacesMayBeLetGoOnTwoThreadsAtOnce)
+{
+    for (int round = 0; round < 20; ++round) {
+        std::vector<std::shared_ptr<test::TestApi>> apis;
+        std::vector<NPVariant> faces(8);
+        for (NPVariant& face : faces) {
+            apis.push_back(std::make_shared<test::TestApi>());
+            npHost->getNPVariant(&face, PB::variant(PB::JSAPIPtr(apis.back())));
+        }
+        std::promise<void> go;
+        std::shared_future<void> started = go.get_future().share();
+        std::thread worker([&] {
+            started.wait();
+            npHost->releaseAllJSAPI();
+        });
+        go.set_value();
+        for (NPVariant& face : faces) {
+            browser->release(&face);
+            NPVariant again;
+            npHost->getNPVariant(&again, PB::variant(PB::JSAPIPtr(apis.front())));
+            browser->release(&again);
+        }
+        worker.join();
+    }
+    EXPECT_EQ(npHost->retainedCount(), 0u);
 }
 
 }  // namespace

@@ -123,8 +123,9 @@ TEST(SimpleStreamHelper, FailureReportsTheBytesReceivedAndNoData)
 }
 
 // Data past the stream's announced length, or past what a body may hold,
-// fails the request at once (nothing is allocated for it); the stream's own
-// completion then reports nothing more.
+// fails the request at once (nothing is allocated for it) and closes the
+// stream, so that the transfer stops; the stream's own completion then
+// reports nothing more.
 TEST(SimpleStreamHelper, RefusesDataBeyondTheLengthItMayHave)
 {
     const std::size_t far = PB::SimpleStreamHelper::maxBodySize;
@@ -154,6 +155,7 @@ TEST(SimpleStreamHelper, RefusesDataBeyondTheLengthItMayHave)
         stream->feed("abc");
         stream->feedAt(c.offset, std::string(c.length, 'x'));
         EXPECT_EQ(outcome.calls, c.refused ? 1 : 0) << c.what;
+        EXPECT_EQ(stream->closes, c.refused ? 1 : 0) << c.what;
         stream->complete(false);
         EXPECT_EQ(outcome.calls, 1) << c.what;
         EXPECT_FALSE(outcome.success) << c.what;
