@@ -200,10 +200,13 @@ HRESULT CPBControl::GetSite(REFIID riid, void** site)
 
 void CPBControl::createBrowserHost()
 {
+    // Sited again, the control drops its previous host (which shuts down):
+    // script calls, and the sinks and handlers the page added, must go
+    // through this one. The previous host is kept until they have moved, as
+    // the page's objects are still held through it.
+    const std::shared_ptr<ActiveXBrowserHost> previous = m_host;
     m_host = std::make_shared<ActiveXBrowserHost>(m_webBrowser.get(), clientSite());
     pluginMain->setHost(m_host);
-    // Sited again, the control drops its previous host (which shuts down):
-    // script calls must go through this one.
     bindHost(m_host);
 }
 

@@ -1,5 +1,7 @@
 #include "ActiveXCore/JSAPI_IDispatchEx.h"
 
+#include <algorithm>
+
 #include <com/bstr.h>
 
 #include "ActiveXCore/ActiveXBrowserHost.h"
@@ -51,10 +53,20 @@ void JSAPI_IDispatchExBase::eventListener(const VariantList& args, bool add)
         throw invalid_arguments();
     const std::string event = args[0].convert_cast<std::string>();
     const JSObjectPtr handler = args[1].convert_cast<JSObjectPtr>();
+    const JSAPIPtr api = requireValidApi();
     if (add)
-        requireValidApi()->addEventHandler(event, handler);
+        api->addEventHandler(event, handler);
     else
-        requireValidApi()->removeEventHandler(event, handler);
+        api->removeEventHandler(event, handler);
+    // Recorded once per event, context and page function, as the object keeps it.
+    const auto recorded = std::find_if(m_handlers.begin(), m_handlers.end(), [&](const auto& entry) {
+        return entry.first == event && entry.second->getContextID() == handler->getContextID() &&
+               entry.second->getNativeHandle() == handler->getNativeHandle();
+    });
+    if (add && recorded == m_handlers.end())
+        m_handlers.emplace_back(event, handler);
+    else if (!add && recorded != m_handlers.end())
+        m_handlers.erase(recorded);
 }
 
 JSAPI_IDispatchEx::JSAPI_IDispatchEx(std::string mimeType) : m_mimeType(std::move(mimeType)) {}
@@ -65,6 +77,40 @@ void JSAPI_IDispatchEx::bind(const std::weak_ptr<JSAPI>& api, const std::weak_pt
 {
     m_api = api;
     m_host = host;
+}
+
+void JSAPI_IDispatchEx::bindHost(const std::shared_ptr<ActiveXBrowserHost>& host)
+{
+    m_host = host;
+    const JSAPIPtr api = m_api.lock();
+    if (!api || !host)
+        return;
+    // The page's objects are held through the previous host, which is about
+    // to go: each one is wrapped through this host and takes its old
+    // wrapper's place in the object's tables (and a sink its cookie).
+    for (auto& entry : m_sinks) {
+        auto* dispatch = static_cast<IDispatch*>(entry.second->getNativeHandle());
+        if (!dispatch)
+            continue;
+        const std::shared_ptr<IDispatchAPI> moved = IDispatchAPI::create(dispatch, host);
+        api->removeEventSink(entry.second);
+        api->addEventSink(moved);
+        entry.second = moved;
+    }
+    for (auto entry = m_handlers.begin(); entry != m_handlers.end();) {
+        auto page = std::dynamic_pointer_cast<IDispatchAPI>(entry->second);
+        auto* dispatch = page ? static_cast<IDispatch*>(page->getNativeHandle()) : nullptr;
+        if (!dispatch) {
+            // Let go with its host already: nothing left to carry.
+            entry = m_handlers.erase(entry);
+            continue;
+        }
+        const JSObjectPtr moved = IDispatchAPI::create(dispatch, host);
+        api->removeEventHandler(entry->first, entry->second);
+        api->addEventHandler(entry->first, moved);
+        entry->second = moved;
+        ++entry;
+    }
 }
 
 std::shared_ptr<ActiveXBrowserHost> JSAPI_IDispatchEx::lockHost() const

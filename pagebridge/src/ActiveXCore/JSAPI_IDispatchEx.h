@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <com/comptr.h>
@@ -39,6 +40,9 @@ public:
 
 protected:
     std::weak_ptr<JSAPI> m_api;
+    // The handlers added through this face, so that they can follow the
+    // control to a new host.
+    std::vector<std::pair<std::string, JSObjectPtr>> m_handlers;
 };
 
 class JSAPI_IDispatchEx : public JSAPI_IDispatchExBase,
@@ -50,12 +54,20 @@ public:
     ~JSAPI_IDispatchEx() override;
 
     void bind(const std::weak_ptr<JSAPI>& api, const std::weak_ptr<ActiveXBrowserHost>& host);
-    // The host that converts values and settles promises from now on.
-    void bindHost(const std::weak_ptr<ActiveXBrowserHost>& host) { m_host = host; }
+    // The host that converts values and settles promises from now on. The
+    // advised sinks (under their cookies) and the handlers added through this
+    // face are wrapped again through it; call it while the previous host
+    // still holds them.
+    void bindHost(const std::shared_ptr<ActiveXBrowserHost>& host);
     void unbindApi() { m_api.reset(); }
     void setReadyState(LONG state) { m_readyState = state; }
     LONG readyState() const { return m_readyState; }
-    void clearEventSinks() { m_sinks.clear(); }
+    // Forgets the advised sinks and the handlers added through this face.
+    void clearEventSinks()
+    {
+        m_sinks.clear();
+        m_handlers.clear();
+    }
 
     // IDispatch
     HRESULT GetTypeInfoCount(UINT* count) override;

@@ -8,10 +8,12 @@
 #include <win32/rect.h>
 #include <win32/window.h>
 
+#include <functional>
 #include <ostream>
 
 #include "ActiveXCore/ComExports.h"
 #include "ActiveXCore/Guids.h"
+#include "ActiveXCore/JSAPI_IDispatchEx.h"
 #include "AxFixture.h"
 #include "pagebridge/HostWire/TestPlugin.h"
 #include "PluginCore/Win/PluginWindowlessWin.h"
@@ -257,23 +259,47 @@ void PrintTo(const ResitingCase& c, std::ostream* os)
     *os << c.name;
 }
 
-class Resiting : public Control, public testing::WithParamInterface<ResitingCase> {};
+class Resiting : public Control, public testing::WithParamInterface<ResitingCase> {
+protected:
+    // Sites the control as the row says, ready after the first siting, when
+    // beforeResiting runs; returns the first host, which should have gone.
+    std::weak_ptr<PB::BrowserHost> siteAsTheRowSays(IOleObject* control,
+                                                    const std::function<void()>& beforeResiting = nullptr)
+    {
+        std::weak_ptr<PB::BrowserHost> first;
+        for (const char* step = GetParam().sitings; *step; ++step) {
+            if (*step == 'c')
+                EXPECT_EQ(control->SetClientSite(site.get()), S_OK);
+            else
+                EXPECT_EQ(com::queryInterface<IObjectWithSite>(control)->SetSite(
+                              static_cast<IOleClientSite*>(site.get())),
+                          S_OK);
+            if (step == GetParam().sitings) {
+                com::queryInterface<IPersistPropertyBag>(control)->InitNew();
+                first = plugin->getHost();
+                if (beforeResiting)
+                    beforeResiting();
+            }
+        }
+        return first;
+    }
+    // The page adds a handler through the control's scripting face, its
+    // function converted by the control's current host.
+    void listen(IOleObject* control, IDispatch* function, bool add)
+    {
+        auto* face = dynamic_cast<PB::ActiveX::JSAPI_IDispatchExBase*>(
+            com::queryInterface<IPageBridgeObject>(control).get());
+        ASSERT_TRUE(face);
+        auto current = std::dynamic_pointer_cast<PB::ActiveX::ActiveXBrowserHost>(plugin->getHost());
+        const PB::JSObjectPtr handler = PB::ActiveX::IDispatchAPI::create(function, current);
+        face->eventListener(PB::VariantList{PB::variant("ondone"), PB::variant(handler)}, add);
+    }
+};
 
 TEST_P(Resiting, ScriptCallsGoThroughTheCurrentHost)
 {
     com::ComPtr<IOleObject> control = create();
-    std::weak_ptr<PB::BrowserHost> first;
-    for (const char* step = GetParam().sitings; *step; ++step) {
-        if (*step == 'c')
-            ASSERT_EQ(control->SetClientSite(site.get()), S_OK);
-        else
-            ASSERT_EQ(control.query<IObjectWithSite>()->SetSite(static_cast<IOleClientSite*>(site.get())), S_OK);
-        if (step == GetParam().sitings) {
-            control.query<IPersistPropertyBag>()->InitNew();
-            first = plugin->getHost();
-        }
-    }
-    const std::shared_ptr<PB::BrowserHost> old = first.lock();
+    const std::shared_ptr<PB::BrowserHost> old = siteAsTheRowSays(control.get()).lock();
     EXPECT_TRUE(old == nullptr || old->isShutDown());
     ASSERT_FALSE(plugin->getHost()->isShutDown());
     com::ComPtr<IDispatchEx> face = control.query<IDispatchEx>();
@@ -281,6 +307,31 @@ TEST_P(Resiting, ScriptCallsGoThroughTheCurrentHost)
     page.run(axtest::logOutcome("r"));
     idle();
     EXPECT_EQ(log(), (std::vector<std::string>{"r: 5"}));
+    control->SetClientSite(nullptr);
+}
+
+TEST_P(Resiting, SinksAndHandlersAddedBeforeStillHearEvents)
+{
+    com::ComPtr<IOleObject> control = create();
+    com::ComPtr<IConnectionPoint> point = control.query<IConnectionPoint>();
+    com::ComPtr<IDispatch> sink = pageDispatch("({ ondone: function (v) { console.log('sink ' + v); } })");
+    com::ComPtr<IDispatch> handler = pageDispatch("(function (v) { console.log('handler ' + v); })");
+    DWORD cookie = 0;
+    const auto addBoth = [&] {
+        EXPECT_EQ(point->Advise(sink.get(), &cookie), S_OK);
+        listen(control.get(), handler.get(), true);
+    };
+    const std::shared_ptr<PB::BrowserHost> old = siteAsTheRowSays(control.get(), addBoth).lock();
+    EXPECT_TRUE(old == nullptr || old->isShutDown());
+    com::ComPtr<IDispatchEx> face = control.query<IDispatchEx>();
+    ASSERT_EQ(call(face.get(), L"fire", DISPATCH_METHOD, {"'ondone'", "7"}), S_OK);
+    idle();
+    // The container's cookie and the page's function still take them away.
+    EXPECT_EQ(point->Unadvise(cookie), S_OK);
+    listen(control.get(), handler.get(), false);
+    ASSERT_EQ(call(face.get(), L"fire", DISPATCH_METHOD, {"'ondone'", "8"}), S_OK);
+    idle();
+    EXPECT_EQ(log(), (std::vector<std::string>{"handler 7", "sink 7"}));
     control->SetClientSite(nullptr);
 }
 
