@@ -110,8 +110,10 @@ TEST_F(PageObjects, CallsFromAnotherThreadRunOnTheMainThread)
     std::atomic<bool> done{false};
     PB::variant result;
     std::string failed;
+    std::vector<std::string> names{"kept"};
     std::thread worker([&] {
         result = page->invokeSync("twice", {5});
+        page->getMemberNames(names);
         target->failCall = true;
         try {
             page->invokeSync("twice", {1});
@@ -123,6 +125,7 @@ TEST_F(PageObjects, CallsFromAnotherThreadRunOnTheMainThread)
     ASSERT_TRUE(browser->pumpUntil([&] { return done.load(); }));
     worker.join();
     EXPECT_EQ(result.convert_cast<int>(), 10);
+    EXPECT_EQ(names, (std::vector<std::string>{"kept", "answer"}));
     EXPECT_EQ(failed, "twice");
 }
 
