@@ -18,13 +18,15 @@ namespace ActiveX {
 
 namespace {
 
-// Runs f on the host's main thread, waiting for it when called elsewhere.
-template <typename F>
-auto onMainThread(const std::shared_ptr<ActiveXBrowserHost>& host, F f) -> decltype(f())
+// Runs member(object) on the host's main thread and waits for it. The call
+// holds its own reference to the object and hands back what the member made:
+// a caller that gives up at shutdown ("Shutting down") may let go of the
+// object and of its own variables while the main thread is still inside.
+template <typename Object, typename Member>
+auto onMainThread(const std::shared_ptr<ActiveXBrowserHost>& host, Object* object, Member member)
 {
-    if (host->isMainThread())
-        return f();
-    return host->CallOnMainThread(std::move(f));
+    std::shared_ptr<Object> self = std::static_pointer_cast<Object>(object->JSAPI::shared_from_this());
+    return host->CallOnMainThread([self, member] { return member(*self); });
 }
 
 // One property read (or existence test) through whichever interface the
@@ -157,7 +159,7 @@ DISPID IDispatchAPI::lookupDispId(const std::wstring& name) const
         return -1;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return lookupDispId(name); });
+        return onMainThread(host, this, [name](const IDispatchAPI& self) { return self.lookupDispId(name); });
     if (name.empty())
         return DISPID_VALUE;
     try {
@@ -193,7 +195,7 @@ variant IDispatchAPI::getPropertySync(std::string name)
         return variant();
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return getPropertySync(name); });
+        return onMainThread(host, this, [name](IDispatchAPI& self) { return self.getPropertySync(name); });
     const DISPID id = lookupDispId(utf8_to_wstring(name));
     if (id == -1 && name != "toString")
         throw script_error("Could not get property");
@@ -223,7 +225,7 @@ bool IDispatchAPI::hasProperty(std::string name) const
         return false;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return hasProperty(name); });
+        return onMainThread(host, this, [name](const IDispatchAPI& self) { return self.hasProperty(name); });
     if (m_ownApi) {
         JSAPIPtr api = m_api.lock();
         return api && api->hasProperty(name);
@@ -250,7 +252,7 @@ bool IDispatchAPI::hasMethod(std::string name) const
         return false;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return hasMethod(name); });
+        return onMainThread(host, this, [name](const IDispatchAPI& self) { return self.hasMethod(name); });
     if (m_ownApi) {
         JSAPIPtr api = m_api.lock();
         return api && api->hasMethod(name);
@@ -283,7 +285,7 @@ void IDispatchAPI::setProperty(std::string name, const variant& value)
         return;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name, value] { setProperty(name, value); });
+        return onMainThread(host, this, [name, value](IDispatchAPI& self) { self.setProperty(name, value); });
     if (m_ownApi) {
         if (JSAPIPtr api = m_api.lock())
             api->setProperty(name, value);
@@ -333,7 +335,7 @@ void IDispatchAPI::removeProperty(std::string name)
         return;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { removeProperty(name); });
+        return onMainThread(host, this, [name](IDispatchAPI& self) { self.removeProperty(name); });
     if (m_ownApi) {
         if (JSAPIPtr api = m_api.lock())
             api->removeProperty(name);
@@ -359,7 +361,8 @@ variant IDispatchAPI::invokeSync(std::string method, const VariantList& args)
         return variant();
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, method, args] { return invokeSync(method, args); });
+        return onMainThread(host, this,
+                            [method, args](IDispatchAPI& self) { return self.invokeSync(method, args); });
     const DISPID id = lookupDispId(utf8_to_wstring(method));
     if (id == -1)
         throw script_error("Method invoke failed");
@@ -378,8 +381,14 @@ void IDispatchAPI::getMemberNames(std::vector<std::string>& names) const
     if (!alive())
         return;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
-    if (!host->isMainThread())
-        return host->CallOnMainThread([this, &names] { getMemberNames(names); });
+    if (!host->isMainThread()) {
+        names = onMainThread(host, this, [names](const IDispatchAPI& self) {
+            std::vector<std::string> filled = names;
+            self.getMemberNames(filled);
+            return filled;
+        });
+        return;
+    }
     if (m_ownApi) {
         if (JSAPIPtr api = m_api.lock())
             api->getMemberNames(names);
@@ -411,7 +420,7 @@ std::size_t IDispatchAPI::getMemberCount() const
         return 0;
     std::shared_ptr<ActiveXBrowserHost> host = lockHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this] { return getMemberCount(); });
+        return onMainThread(host, this, [](const IDispatchAPI& self) { return self.getMemberCount(); });
     if (m_ownApi) {
         JSAPIPtr api = m_api.lock();
         return api ? api->getMemberCount() : 0;

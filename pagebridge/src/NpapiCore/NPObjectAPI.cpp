@@ -8,6 +8,21 @@
 namespace PB {
 namespace Npapi {
 
+namespace {
+
+// Runs member(object) on the host's main thread and waits for it. The call
+// holds its own reference to the object and hands back what the member made:
+// a caller that gives up at shutdown ("Shutting down") may let go of the
+// object and of its own variables while the main thread is still inside.
+template <typename Object, typename Member>
+auto onMainThread(const std::shared_ptr<NpapiBrowserHost>& host, Object* object, Member member)
+{
+    std::shared_ptr<Object> self = std::static_pointer_cast<Object>(object->JSAPI::shared_from_this());
+    return host->CallOnMainThread([self, member] { return member(*self); });
+}
+
+}  // namespace
+
 NPObjectAPI::NPObjectAPI(NPObject* o, const std::shared_ptr<NpapiBrowserHost>& host)
     : JSObject(host), m_browser(host), obj(o)
 {
@@ -44,8 +59,11 @@ void NPObjectAPI::getMemberNames(std::vector<std::string>& names) const
         return;
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread()) {
-        std::vector<std::string>* out = &names;
-        host->CallOnMainThread([this, out] { this->getMemberNames(*out); });
+        names = onMainThread(host, this, [names](const NPObjectAPI& self) {
+            std::vector<std::string> filled = names;
+            self.getMemberNames(filled);
+            return filled;
+        });
         return;
     }
     NPIdentifier* ids = nullptr;
@@ -64,7 +82,7 @@ std::size_t NPObjectAPI::getMemberCount() const
         return 0;
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this] { return this->getMemberCount(); });
+        return onMainThread(host, this, [](const NPObjectAPI& self) { return self.getMemberCount(); });
     NPIdentifier* ids = nullptr;
     uint32_t count = 0;
     if (!host->Enumerate(obj, &ids, &count))
@@ -80,7 +98,7 @@ bool NPObjectAPI::hasMethod(std::string name) const
         return false;
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return this->hasMethod(name); });
+        return onMainThread(host, this, [name](const NPObjectAPI& self) { return self.hasMethod(name); });
     return host->HasMethod(obj, host->GetStringIdentifier(name.c_str()));
 }
 
@@ -90,7 +108,7 @@ bool NPObjectAPI::hasProperty(int index) const
         return false;
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, index] { return this->hasProperty(index); });
+        return onMainThread(host, this, [index](const NPObjectAPI& self) { return self.hasProperty(index); });
     return host->HasProperty(obj, host->GetIntIdentifier(index));
 }
 
@@ -100,7 +118,7 @@ bool NPObjectAPI::hasProperty(std::string name) const
         return false;
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return this->hasProperty(name); });
+        return onMainThread(host, this, [name](const NPObjectAPI& self) { return self.hasProperty(name); });
     return host->HasProperty(obj, host->GetStringIdentifier(name.c_str()));
 }
 
@@ -110,7 +128,7 @@ variant NPObjectAPI::getPropertySync(const std::string& name)
         return variant();
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, name] { return this->getPropertySync(name); });
+        return onMainThread(host, this, [name](NPObjectAPI& self) { return self.getPropertySync(name); });
     OwnedNPVariants result(host, 1);
     if (!host->GetProperty(obj, host->GetStringIdentifier(name.c_str()), &result[0]))
         throw script_error(name);
@@ -141,7 +159,7 @@ void NPObjectAPI::setProperty(std::string name, const variant& value)
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread()) {
         variant copy = value;
-        host->CallOnMainThread([this, name, copy] { this->setProperty(name, copy); });
+        onMainThread(host, this, [name, copy](NPObjectAPI& self) { self.setProperty(name, copy); });
         return;
     }
     OwnedNPVariants arg(host, 1);
@@ -165,7 +183,7 @@ void NPObjectAPI::removeProperty(std::string name)
         return;
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread()) {
-        host->CallOnMainThread([this, name] { this->removeProperty(name); });
+        onMainThread(host, this, [name](NPObjectAPI& self) { self.removeProperty(name); });
         return;
     }
     if (!host->RemoveProperty(obj, host->GetStringIdentifier(name.c_str())))
@@ -185,7 +203,8 @@ variant NPObjectAPI::invokeSync(const std::string& method, const VariantList& ar
         return variant(false);
     std::shared_ptr<NpapiBrowserHost> host = getHost();
     if (!host->isMainThread())
-        return host->CallOnMainThread([this, method, args] { return this->invokeSync(method, args); });
+        return onMainThread(host, this,
+                            [method, args](NPObjectAPI& self) { return self.invokeSync(method, args); });
     OwnedNPVariants npargs(host, args.size());
     for (std::size_t i = 0; i < args.size(); ++i)
         host->getNPVariant(&npargs[i], args[i]);

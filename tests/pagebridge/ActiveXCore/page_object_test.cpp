@@ -274,14 +274,17 @@ TEST_F(PageObjects, OtherThreadsWaitForTheMainThread)
     auto object = pageObject("({ n: 5, twice: function (x) { return 2 * x; } })");
     variant read, called;
     bool has = false;
+    std::vector<std::string> names{"kept"};
     onWorker([&] {
         read = object->getPropertySync("n");
         called = object->invokeSync("twice", {variant(4)});
         has = object->hasProperty(std::string("n"));
+        object->getMemberNames(names);
     });
     EXPECT_EQ(read.convert_cast<int>(), 5);
     EXPECT_EQ(called.convert_cast<int>(), 8);
     EXPECT_TRUE(has);
+    EXPECT_EQ(names, (std::vector<std::string>{"kept", "n", "twice"}));
 }
 
 TEST_F(PageObjects, HandlersAreCalledOnTheMainThreadLater)

@@ -143,6 +143,8 @@ bool fakeRemoveProperty(NPObject* obj, NPIdentifier name)
 bool fakeEnumerate(NPObject* obj, NPIdentifier** ids, uint32_t* count)
 {
     FakeObject* self = fake(obj);
+    if (self->enumerating)
+        self->enumerating();
     FakeBrowser& browser = FakeBrowser::current();
     *count = static_cast<uint32_t>(self->order.size());
     *ids = static_cast<NPIdentifier*>(browser.funcs()->memalloc(static_cast<uint32_t>(sizeof(NPIdentifier) * (*count + 1))));

@@ -52,6 +52,8 @@ public:
     bool failGet = false;
     bool failSet = false;
     bool failCall = false;
+    // Runs inside each enumeration of the object, before its names are given.
+    std::function<void()> enumerating;
 
     static NPClass fakeClass;
 };

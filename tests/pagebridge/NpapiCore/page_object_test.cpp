@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -108,8 +110,10 @@ TEST_F(PageObjects, CallsFromAnotherThreadRunOnTheMainThread)
     std::atomic<bool> done{false};
     PB::variant result;
     std::string failed;
+    std::vector<std::string> names{"kept"};
     std::thread worker([&] {
         result = page->invokeSync("twice", {5});
+        page->getMemberNames(names);
         target->failCall = true;
         try {
             page->invokeSync("twice", {1});
@@ -121,6 +125,7 @@ TEST_F(PageObjects, CallsFromAnotherThreadRunOnTheMainThread)
     ASSERT_TRUE(browser->pumpUntil([&] { return done.load(); }));
     worker.join();
     EXPECT_EQ(result.convert_cast<int>(), 10);
+    EXPECT_EQ(names, (std::vector<std::string>{"kept", "answer"}));
     EXPECT_EQ(failed, "twice");
 }
 
@@ -150,6 +155,42 @@ TEST_F(PageObjects, AWaitingThreadLearnsOfTheShutdown)
     });
     late.join();
     EXPECT_EQ(failed, "Could not marshal to main thread");
+}
+
+// The page ends the instance while the main thread is inside a member that
+// a worker waits for. The worker hears "Shutting down" at once, leaves the
+// frame its list lived in and drops its last reference; the member then
+// finishes on the object its call still holds, and writes into no gone frame.
+TEST_F(PageObjects, AMemberOutlivesTheCallerThatGaveUpAtShutdown)
+{
+    std::weak_ptr<NPObjectAPI> watched = page;
+    std::promise<void> gaveUp;
+    std::future<void> callerGone = gaveUp.get_future();
+    bool inside = false, keptInside = false;
+    target->enumerating = [&] {
+        inside = true;
+        host(instance)->shutdown();
+        // Bounded only so that a broken build fails instead of hanging.
+        ASSERT_EQ(callerGone.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+        keptInside = !watched.expired();
+    };
+    std::string heard;
+    std::thread worker([this, &heard, &gaveUp, caller = std::move(page)]() mutable {
+        heard = failure([&] {
+            std::vector<std::string> names{"kept"};
+            caller->getMemberNames(names);
+        });
+        caller.reset();
+        gaveUp.set_value();
+    });
+    const bool ran = browser->pumpUntil([&] { return inside; });
+    if (!ran)
+        host(instance)->shutdown();  // lets the worker go
+    worker.join();
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(heard, "Shutting down");
+    EXPECT_TRUE(keptInside);
+    EXPECT_TRUE(watched.expired());  // let go once the member was done
 }
 
 TEST_F(PageObjects, HandlersAreCalledThroughThePageHelper)
