@@ -197,7 +197,9 @@ public:
     std::string keygen_param_set;
     std::string keygen_key_file;
 
-    // The signing session, from signInit to signFinal.
+    // The signing session, from signInit to signFinal. A SmartToken session
+    // counts among the process's open ones (pkcs7_flags_saved), the last of
+    // which writes back the flags from before the first (saved_pkcs7_flags).
     velon::SignContext sign_ctx;
     bool sign_ctx_smarttoken = false;
     bool sign_ctx_inited = false;
