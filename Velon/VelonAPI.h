@@ -75,6 +75,8 @@ public:
     // site then holds: what the user unlocked there for another site is
     // forgotten first, so that the library asks again (velon::KeyUnlocks).
     std::string key_path_to_system_cp(const std::string& function, std::string path);
+    // The same for a path already in the library's code page.
+    void claim_key_path(const std::string& function, const std::string& path);
 
     // --- Base64 (VelonAPIBase64.cpp)
     std::string clear_base64(std::string text);
