@@ -2,8 +2,10 @@
 
 #include <dravik/dravik.h>
 
+#include <algorithm>
 #include <cctype>
 #include <map>
+#include <string_view>
 
 #include "Velon/ApiLog.h"
 #include "Velon/VelonAPI.h"
@@ -12,11 +14,33 @@ namespace velon {
 namespace KeyUnlocks {
 namespace {
 
+constexpr std::string_view kPathRecord = "path:";
+constexpr std::string_view kTokenRecord = "token:";
+
+struct Holder {
+    std::string site;
+    unsigned long long claimed;  // when, on the record's own count of claims
+};
+
 // "path:" and the path, or "token:" and the token -> the site that holds it.
-std::map<std::string, std::string>& holders()
+std::map<std::string, Holder>& holders()
 {
-    static std::map<std::string, std::string> sites;
+    static std::map<std::string, Holder> sites;
     return sites;
+}
+
+unsigned long long claims = 0;
+
+// Has the library forget what it keeps for a record: the keys and password
+// of a path, or the login of a token.
+int forget(const std::string& record)
+{
+    if (record.compare(0, kTokenRecord.size(), kTokenRecord) == 0) {
+        // 0 only for a token the library does not know: nothing to forget.
+        LogoutToken(record.c_str() + kTokenRecord.size());
+        return 0;
+    }
+    return ClearPrivateKeysAt(record.c_str() + kPathRecord.size());
 }
 
 bool is_separator(char c)
@@ -50,19 +74,41 @@ std::string token_of(const std::string& path)
 int claim(const std::string& site, const std::string& path)
 {
     const std::string token = token_of(path);
-    std::string& holder = holders()[token.empty() ? "path:" + path : "token:" + token];
-    int result = 0;
-    if (!holder.empty() && holder != site) {
+    const std::string record = token.empty() ? std::string(kPathRecord) + path : std::string(kTokenRecord) + token;
+    auto found = holders().find(record);
+    if (found == holders().end()) {
+        if (holders().size() >= kMostRecorded) {
+            const auto oldest =
+                std::min_element(holders().begin(), holders().end(), [](const auto& a, const auto& b) {
+                    return a.second.claimed < b.second.claimed;
+                });
+            // Dropped while the library still kept it, it would be the next
+            // site's without asking.
+            VELON_INFO("velon::KeyUnlocks::claim", "too many recorded, forgotten: " + oldest->first);
+            const int result = forget(oldest->first);
+            if (result != 0)
+                return result;
+            holders().erase(oldest);
+        }
+        holders().emplace(record, Holder{site, ++claims});
+        return 0;
+    }
+    Holder& holder = found->second;
+    if (holder.site != site) {
         VELON_INFO("velon::KeyUnlocks::claim",
                    "unlocked for another site, forgotten before this site uses it: " + path);
-        if (token.empty())
-            result = ClearPrivateKeysAt(path.c_str());
-        else
-            LogoutToken(token.c_str());  // 0 only for a token the library does not know: nothing to forget
+        const int result = forget(record);
+        if (result != 0)
+            return result;
     }
-    if (result == 0)
-        holder = site;
-    return result;
+    holder.site = site;
+    holder.claimed = ++claims;
+    return 0;
+}
+
+std::size_t recorded()
+{
+    return holders().size();
 }
 
 }  // namespace KeyUnlocks

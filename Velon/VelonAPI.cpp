@@ -4,6 +4,7 @@
 #include "ScriptingCore/exceptions.h"
 #include "Velon/ApiLog.h"
 #include "Velon/Configuration.h"
+#include "Velon/SmartTokenSessions.h"
 #include "Velon/Velon.h"
 
 VelonAPI::VelonAPI(const std::shared_ptr<Velon>& plugin, const PB::BrowserHostPtr& host)
@@ -13,14 +14,15 @@ VelonAPI::VelonAPI(const std::shared_ptr<Velon>& plugin, const PB::BrowserHostPt
 }
 
 // The session's context goes with the object (sign_ctx owns it). A SmartToken
-// session the page never closed has set a flag of the whole process: it is
-// put back, or every other page's signatures would go on carrying it. (When
-// the library has ended with its last user there is nothing to put back,
-// and the write fails harmlessly.)
+// session the page never closed ends here as signFinal would end it: when it
+// is the process's last, the flags it set are put back, or every other
+// page's signatures would go on carrying its bit. (When the library has
+// ended with its last user there is nothing to put back, and the write fails
+// harmlessly.)
 VelonAPI::~VelonAPI()
 {
     if (sign_ctx_inited && pkcs7_flags_saved)
-        SetPKCS7Flags(saved_pkcs7_flags);
+        velon::SmartTokenSessions::close();
 }
 
 void VelonAPI::registerMethods()

@@ -75,6 +75,8 @@ public:
     // site then holds: what the user unlocked there for another site is
     // forgotten first, so that the library asks again (velon::KeyUnlocks).
     std::string key_path_to_system_cp(const std::string& function, std::string path);
+    // The same for a path already in the library's code page.
+    void claim_key_path(const std::string& function, const std::string& path);
 
     // --- Base64 (VelonAPIBase64.cpp)
     std::string clear_base64(std::string text);
@@ -197,7 +199,9 @@ public:
     std::string keygen_param_set;
     std::string keygen_key_file;
 
-    // The signing session, from signInit to signFinal.
+    // The signing session, from signInit to signFinal. A SmartToken session
+    // counts among the process's open ones (pkcs7_flags_saved), the last of
+    // which writes back the flags from before the first (saved_pkcs7_flags).
     velon::SignContext sign_ctx;
     bool sign_ctx_smarttoken = false;
     bool sign_ctx_inited = false;

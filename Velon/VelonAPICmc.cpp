@@ -44,7 +44,7 @@ std::string VelonAPI::getCMC(std::string request, std::string psePath, std::stri
     if (smart) {
         const std::uint32_t before = flags.read();
         // An open SmartToken session on this object has set the bit already;
-        // its own earlier flags are the base.
+        // the flags from before the process's sessions are the base.
         flags.set((pkcs7_flags_saved ? saved_pkcs7_flags : before) | kSmartTokenPkcs7Flag);
     }
 

@@ -55,10 +55,15 @@ std::string VelonAPI::path_to_system_cp(const std::string& function, std::string
 std::string VelonAPI::key_path_to_system_cp(const std::string& function, std::string path)
 {
     std::string converted = path_to_system_cp(function, std::move(path));
-    const int forgotten = velon::KeyUnlocks::claim(access_site, converted);
+    claim_key_path(function, converted);
+    return converted;
+}
+
+void VelonAPI::claim_key_path(const std::string& function, const std::string& path)
+{
+    const int forgotten = velon::KeyUnlocks::claim(access_site, path);
     if (forgotten != 0)
         fail_with_library(function, "ClearPrivateKeysAt", forgotten);
-    return converted;
 }
 
 bool VelonAPI::fileExists(std::string path)

@@ -150,6 +150,10 @@ std::string VelonAPI::generateKeyPair(std::string psePath, bool emptyPassword)
         keyFile = path + "\\" + chosen;
     }
     VELON_INFO(function, "key file:" + keyFile);
+    // The library is handed the key file too, which may lie elsewhere than
+    // the container: on a token another site logged into, say.
+    if (!keyFile.empty())
+        claim_key_path(function, keyFile);
 
     // An object that never chose a set generates with the default one.
     if (keygen_param_set.empty()) {

@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "Velon/ApiLog.h"
+#include "Velon/SmartTokenSessions.h"
 
 int VelonAPI::signInit(std::string keyPath, std::string certificate)
 {
@@ -23,27 +24,24 @@ int VelonAPI::signInit(std::string keyPath, std::string certificate)
 
 void VelonAPI::addPkcs7FlagsToSignContext(std::uint32_t bits, std::string function)
 {
-    std::uint32_t current = 0;
-    int result = GetPKCS7Flags(&current);
+    std::uint32_t earlier = 0;
+    const char* failed = nullptr;
+    const int result = velon::SmartTokenSessions::open(bits, &earlier, &failed);
     if (result != 0) {
         sign_ctx.reset();
-        fail_with_library(function, "GetPKCS7Flags", result);
+        fail_with_library(function, failed, result);
     }
-    result = SetPKCS7Flags(current | bits);
-    if (result != 0) {
-        sign_ctx.reset();
-        fail_with_library(function, "SetPKCS7Flags", result);
-    }
-    if (!pkcs7_flags_saved)
-        saved_pkcs7_flags = current;
+    saved_pkcs7_flags = earlier;
     pkcs7_flags_saved = true;
 }
 
+// The flags go back only when this is the last SmartToken session of the
+// process: another page's open session still needs the bit.
 void VelonAPI::restorePkcs7FlagsInSignContext(std::string function)
 {
     if (!pkcs7_flags_saved)
         return;
-    const int result = SetPKCS7Flags(saved_pkcs7_flags);
+    const int result = velon::SmartTokenSessions::close();
     saved_pkcs7_flags = 0;
     pkcs7_flags_saved = false;
     if (result != 0)

@@ -51,7 +51,7 @@ std::string VelonAPI::signOnce(const std::string& function, velon::SignSource so
             fail_with_library(function, "GetPKCS7Flags", result);
         }
         // An open SmartToken session on this object has set the bit already;
-        // its own earlier flags are the base.
+        // the flags from before the process's sessions are the base.
         const std::uint32_t base = pkcs7_flags_saved ? saved_pkcs7_flags : before;
         result = SetPKCS7Flags(base | kSmartTokenFlag);
         if (result != 0) {

@@ -3,6 +3,7 @@
 // failure of building the signing context.
 #include "ApiFixture.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "../platform/dravik/openssl_cli.h"
@@ -284,13 +285,17 @@ TEST_F(Signing, APageGoneWithItsSmartTokenSessionOpenPutsTheFlagsBack)
 
 // One step of a session and what the page gets.
 struct SessionStep {
-    const char* method;
+    const char* method;  // or "gone": the page goes away without signFinal
     PB::VariantList args;
     const char* expected;  // the error, or "ok"
+    uint32_t flagsAfter = 0x100;  // the process's PKCS#7 flags
+    std::size_t page = 0;  // which page calls: 0 the first, others made on first use
 };
 
 TEST_F(Signing, SessionStates)
 {
+    makeSmartToken();
+    SetPKCS7Flags(0x100);
     dir.write("doc.txt", "file bytes");
     const char* const notOpen = "Signing context was not initialized yet";
     const std::vector<SessionStep> steps = {
@@ -306,12 +311,37 @@ TEST_F(Signing, SessionStates)
         {"signFinal", {}, "ok"},
         {"signFinal", {}, notOpen},
         {"signInit", {openKey, certificate}, "ok"},  // left open: the object's end releases it
+        // SmartToken sessions of two pages overlap: the bit stays while
+        // either is open, however the first one ends.
+        {"signInit", {kSmartKey, certificate}, "ok", 0x104, 1},
+        {"signInit", {kSmartKey, certificate}, "ok", 0x104, 2},
+        {"gone", {}, "ok", 0x104, 1},
+        {"signInContext", {"abc", true}, "ok", 0x104, 2},
+        {"signFinal", {}, "ok", 0x100, 2},
+        {"signInit", {kSmartKey, certificate}, "ok", 0x104, 3},
+        {"signInit", {kSmartKey, certificate}, "ok", 0x104, 4},
+        {"signFinal", {}, "ok", 0x104, 4},
+        {"gone", {}, "ok", 0x100, 3},
     };
+    std::vector<std::shared_ptr<VelonAPI>> pages{api};
     for (const SessionStep& step : steps) {
-        const Outcome outcome = call(step.method, step.args);
-        EXPECT_EQ(step.expected, outcome.ok ? "ok" : outcome.error) << step.method;
+        pages.resize(std::max(pages.size(), step.page + 1));
+        if (std::string(step.method) == "gone") {
+            pages[step.page].reset();
+            api.reset();
+        } else {
+            api = pages[step.page];
+            if (!api) {
+                api = pages[step.page] = std::make_shared<VelonAPI>(plugin, host);
+                initialise();
+            }
+            const Outcome outcome = call(step.method, step.args);
+            EXPECT_EQ(step.expected, outcome.ok ? "ok" : outcome.error) << step.method << " on page " << step.page;
+        }
+        EXPECT_EQ(step.flagsAfter, pkcs7Flags()) << step.method << " on page " << step.page;
     }
-    EXPECT_EQ(3u, journal("SignBufferEx").size());
+    api = pages[0];
+    EXPECT_EQ(4u, journal("SignBufferEx").size());
     EXPECT_EQ(1u, DravikTest_LiveContexts());
 }
 

@@ -2,6 +2,7 @@
 // site's call without asking: pages of two granted sites in one process.
 #include "ApiFixture.h"
 
+#include <functional>
 #include <map>
 
 #include "../platform/dravik/pki.h"
@@ -104,6 +105,137 @@ INSTANTIATE_TEST_SUITE_P(
                       VisitCase{"tokenSameSite", "sign", true, {kBank, kBank}, {1, 0}},
                       VisitCase{"tokenOtherSite", "sign", true, {kBank, kShop, kBank}, {1, 1, 1}}),
     [](const ::testing::TestParamInfo<VisitCase>& info) { return std::string(info.param.name); });
+
+// What site B's calls name: site A's key container and token key, a new
+// container of B's own, and a key file on A's token.
+struct Material {
+    std::string key;
+    std::string tokenKey;
+    std::string certificate;
+    std::string fresh;
+    std::string tokenFile;
+};
+
+struct SiteCall {
+    const char* method;
+    std::function<PB::VariantList(const Material&)> args;
+};
+
+struct OtherSiteCase {
+    const char* name;
+    bool onToken;  // what B's calls need: A's token (its PIN) or A's key container (its password)
+    std::vector<SiteCall> calls;
+    std::size_t asked;  // the dialogs B's calls showed
+    const char* failing = nullptr;  // a library call that fails once
+};
+
+void PrintTo(const OtherSiteCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
+
+class OtherSiteCalls : public SiteKeys, public ::testing::WithParamInterface<OtherSiteCase> {};
+
+// Site A signs with its token key and its key container; site B's calls
+// that hand the same token or container to the library ask the user again,
+// and succeed once answered.
+TEST_P(OtherSiteCalls, NeverUseTheFirstSitesUnlockUnasked)
+{
+    const OtherSiteCase& c = GetParam();
+    visit(kBank);
+    {
+        std::vector<std::wstring> asked;
+        win32::desktop::ScopedHandler handler(answer_password(L"1234", &asked));
+        ASSERT_TRUE(call("sign", {"text", kTokenKey, certificate, false}).ok);
+        ASSERT_EQ(1u, asked.size());
+    }
+    {
+        std::vector<std::wstring> asked;
+        win32::desktop::ScopedHandler handler(answer_password(L"pw", &asked));
+        ASSERT_TRUE(call("sign", {"text", key, certificate, false}).ok);
+        ASSERT_EQ(1u, asked.size());
+    }
+
+    visit(kShop);
+    const Material material{key, kTokenKey, certificate, dir.file("shop"), "etoken0:\\shop.key"};
+    if (c.failing)
+        DravikTest_ForceResult(c.failing, 1, DRAVIK_E_INTERNAL);
+    std::vector<std::wstring> asked;
+    win32::desktop::ScopedHandler handler(answer_password(c.onToken ? L"1234" : L"pw", &asked));
+    for (const SiteCall& step : c.calls) {
+        const Outcome outcome = call(step.method, step.args(material));
+        EXPECT_TRUE(outcome.ok) << step.method << ": " << outcome.error;
+    }
+    EXPECT_EQ(c.asked, asked.size());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Methods, OtherSiteCalls,
+    ::testing::Values(
+        OtherSiteCase{"generateKeyPairKeyFileOnToken",
+                      true,
+                      {{"setKeyGenOptions", [](const Material& m) { return PB::VariantList{"", "", "", m.tokenFile}; }},
+                       {"generateKeyPair", [](const Material& m) { return PB::VariantList{m.fresh, true}; }}},
+                      1},
+        OtherSiteCase{"keyContainerExistsOnToken",
+                      true,
+                      {{"keyContainerExists", [](const Material& m) { return PB::VariantList{m.tokenKey}; }}},
+                      1},
+        // Not probed with A's unlock, and no error of the library's either.
+        OtherSiteCase{"keyContainerExistsWhenForgettingFails",
+                      false,
+                      {{"keyContainerExists", [](const Material& m) { return PB::VariantList{m.key}; }}},
+                      0,
+                      "ClearPrivateKeysAt"},
+        OtherSiteCase{"copyKeyContainer",
+                      false,
+                      {{"copyKeyContainer", [](const Material& m) { return PB::VariantList{m.key, m.fresh}; }}},
+                      1},
+        OtherSiteCase{"copyKeyContainerFromToken",
+                      true,
+                      {{"copyKeyContainer", [](const Material& m) { return PB::VariantList{m.tokenKey, m.fresh}; }}},
+                      1},
+        OtherSiteCase{"makeRevocationRequest",
+                      false,
+                      {{"makeRevocationRequest",
+                        [](const Material& m) {
+                            return PB::VariantList{m.certificate, 0, "", "", "", m.key, "", false};
+                        }}},
+                      1},
+        OtherSiteCase{"makeRevocationRequestOnToken",
+                      true,
+                      {{"makeRevocationRequest",
+                        [](const Material& m) {
+                            return PB::VariantList{m.certificate, 0, "", "", "", m.tokenKey, "", false};
+                        }}},
+                      1},
+        OtherSiteCase{"getPrivateKeyByCertificate",
+                      false,
+                      {{"getPrivateKeyByCertificate",
+                        [](const Material& m) { return PB::VariantList{m.key, m.certificate}; }}},
+                      1},
+        OtherSiteCase{"getPrivateKeyByCertificateOnToken",
+                      true,
+                      {{"getPrivateKeyByCertificate",
+                        [](const Material& m) { return PB::VariantList{m.tokenKey, m.certificate}; }}},
+                      1}),
+    [](const ::testing::TestParamInfo<OtherSiteCase>& info) { return std::string(info.param.name); });
+
+// A page probing name after name keeps the record bounded; what leaves it is
+// forgotten by the library, not handed to the next site.
+TEST_F(SiteKeys, ProbingManyNamesKeepsTheRecordBounded)
+{
+    visit(kBank);
+    std::vector<std::wstring> asked;
+    win32::desktop::ScopedHandler handler(answer_password(L"pw", &asked));
+    ASSERT_TRUE(call("sign", {"text", key, certificate, false}).ok);
+    visit(kShop);
+    for (std::size_t i = 0; i < velon::KeyUnlocks::kMostRecorded; ++i)
+        ASSERT_EQ("false", call("keyContainerExists", {dir.file("probe" + std::to_string(i))}).text());
+    EXPECT_LE(velon::KeyUnlocks::recorded(), velon::KeyUnlocks::kMostRecorded);
+    ASSERT_TRUE(call("sign", {"text", key, certificate, false}).ok);
+    EXPECT_EQ(2u, asked.size());
+}
 
 // The other site's user cancels: its call fails, and the first site's key
 // stays its own.

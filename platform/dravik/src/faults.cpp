@@ -18,7 +18,7 @@ const std::set<std::string>& forcibleFunctions() {
       "ResetExtensions", "SetKeysPasswordCallbackFun", "SetKeysNewPasswordCallbackFun",
       "SetPrivateKeyErrorCallbackFun", "SetPSEPasswordCallbackFun", "SetPSEErrorCallbackFun",
       "SetTokenPinCallbackFun", "CADB_set_device_request_callback", "AllocBuffer",
-      "AddPSEPrivateKeyFromBufferEx", "ClearPrivateKeys", "GetSignCTX", "AddSigner",
+      "AddPSEPrivateKeyFromBufferEx", "ClearPrivateKeys", "ClearPrivateKeysAt", "GetSignCTX", "AddSigner",
       "SignBufferEx", "DK_GetCertificateContext", "DK_GetCertificateContextParam",
       "GetCertificateSubjectBuffer", "GetCertificateIssuerBuffer", "GetCertificateSerialBuffer",
       "GetCertificateNotBeforeBuffer", "GetCertificateNotAfterBuffer", "GetCertFingerprintBuffer",
